@@ -1,0 +1,230 @@
+#include "logger/TLogFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zel {
+
+namespace {
+
+constexpr std::uint64_t kHeaderSize = sizeof(TDataDictionary);
+constexpr std::uint64_t kChunkBytes = 1 << 20;
+
+std::string quoted(const QString &fileName)
+{
+    return ('"' + fileName + '"').toStdString();
+}
+
+LogFileError systemError(const char *action, const QString &fileName, int error)
+{
+    return LogFileError(std::string(action) + " log file " + quoted(fileName) + ": "
+                        + qt_error_string(error).toStdString());
+}
+
+LogFileError notALog(const QString &fileName, const QString &reason)
+{
+    return LogFileError(quoted(fileName) + " is not a KRO log: " + reason.toStdString());
+}
+
+/// Reads until count bytes arrived, the file ends, or an error; returns -1 on error.
+ssize_t readAt(int fd, char *data, std::uint64_t count, std::uint64_t offset)
+{
+    std::uint64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, data + done, count - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += std::uint64_t(n);
+    }
+    return ssize_t(done);
+}
+
+/// Closes a descriptor on every early exit of OpenLogFile.
+class FileGuard
+{
+public:
+    explicit FileGuard(int fd) : m_fd(fd) {}
+    ~FileGuard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileGuard(const FileGuard &) = delete;
+    FileGuard &operator=(const FileGuard &) = delete;
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+TLogFile::TLogFile() = default;
+
+TLogFile::~TLogFile()
+{
+    closeFile();
+}
+
+void TLogFile::OpenLogFile()
+{
+    CloseLogFile();
+    std::memset(&FHeader, 0, sizeof FHeader);
+    // A shorter record never reaches the tail of the buffer, so clear what an earlier log
+    // left there.
+    std::memset(&FRecord, 0, sizeof FRecord);
+    FLastRecordID = 0;
+    FEOL = true;
+
+    // Non-blocking so that opening a FIFO returns at once and can be refused; reads of
+    // regular files ignore the flag.
+    const int fd = ::open(QFile::encodeName(FLogFileName).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        throw systemError("Cannot open", FLogFileName, errno);
+    FileGuard guard(fd);
+
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw systemError("Cannot open", FLogFileName, errno);
+    if (!S_ISREG(info.st_mode))
+        throw notALog(FLogFileName, QStringLiteral("not a regular file"));
+
+    const std::uint64_t size = std::uint64_t(info.st_size);
+    const QString tooShort = QStringLiteral("the file is shorter than the %1-byte log header")
+                                 .arg(kHeaderSize);
+    if (size < kHeaderSize)
+        throw notALog(FLogFileName, tooShort);
+    TDataDictionary header;
+    const ssize_t got = readAt(fd, reinterpret_cast<char *>(&header), kHeaderSize, 0);
+    if (got < 0)
+        throw systemError("Cannot read", FLogFileName, errno);
+    if (std::uint64_t(got) < kHeaderSize)
+        throw notALog(FLogFileName, tooShort);
+    if (header.LogRecordLength < kMinLogRecordLength)
+        throw notALog(FLogFileName, QStringLiteral("invalid log header: record length %1")
+                                        .arg(header.LogRecordLength));
+
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    FFile = guard.release();
+    FHeader = header;
+    FLogSize = quint32(std::min<std::uint64_t>(size, 0xFFFFFFFFu));
+    FRecordLength = header.LogRecordLength;
+    FRecordCount = (size - kHeaderSize) / FRecordLength;
+    FNextRecord = 0;
+    FBufferFirst = 0;
+    FBufferCount = 0;
+    const std::uint64_t chunkRecords = std::min(kChunkBytes / FRecordLength, FRecordCount);
+    FBuffer.resize(std::max<std::uint64_t>(1, chunkRecords) * FRecordLength);
+    FEOL = false;
+    FActive = true;
+    if (AfterOpenLog)
+        AfterOpenLog();
+}
+
+void TLogFile::First()
+{
+    if (!FActive)
+        return;
+    FLastRecordID = 0;
+    FNextRecord = 0;
+    FEOL = false;
+    readNext();
+}
+
+void TLogFile::ReadLogRecord()
+{
+    if (!FActive || FEOL)
+        return;
+    readNext();
+}
+
+void TLogFile::Last()
+{
+    if (!FActive)
+        return;
+    FEOL = true;
+    // The last whole record: a trailing partial one is never decoded.
+    if (FRecordCount == 0 || !loadRecord(FRecordCount - 1))
+        return;
+    FNextRecord = FRecordCount;
+    FLastRecordID = FRecord.RecordID;
+    if (AfterReadLogRecord)
+        AfterReadLogRecord();
+}
+
+void TLogFile::CloseLogFile()
+{
+    if (!FActive)
+        return;
+    closeFile();
+    FActive = false;
+    FEOL = true;
+}
+
+void TLogFile::readNext()
+{
+    // A repeated RecordID is how the dash marks the end of a log that it did not truncate.
+    if (!loadRecord(FNextRecord) || FRecord.RecordID == FLastRecordID) {
+        FEOL = true;
+        return;
+    }
+    ++FNextRecord;
+    FLastRecordID = FRecord.RecordID;
+    if (AfterReadLogRecord)
+        AfterReadLogRecord();
+}
+
+bool TLogFile::loadRecord(std::uint64_t index)
+{
+    // Only records wholly present when the file was opened count, so a file that keeps
+    // growing still ends and a trailing partial record is never decoded.
+    if (index >= FRecordCount)
+        return false;
+    if (index < FBufferFirst || index >= FBufferFirst + FBufferCount) {
+        fillBuffer(index);
+        if (index >= FBufferFirst + FBufferCount)
+            return false;
+    }
+    const std::uint64_t length = std::min<std::uint64_t>(FRecordLength, sizeof FRecord);
+    std::memcpy(&FRecord, FBuffer.data() + (index - FBufferFirst) * FRecordLength, length);
+    return true;
+}
+
+void TLogFile::fillBuffer(std::uint64_t index)
+{
+    const std::uint64_t capacity = FBuffer.size() / FRecordLength;
+    const std::uint64_t count = std::min(capacity, FRecordCount - index);
+    FBufferFirst = index;
+    FBufferCount = 0;
+    const ssize_t got = readAt(FFile, FBuffer.data(), count * FRecordLength,
+                               kHeaderSize + index * FRecordLength);
+    if (got < 0) {
+        const int error = errno;
+        FEOL = true;
+        throw systemError("Cannot read", FLogFileName, error);
+    }
+    // The file may have shrunk since it was opened; keep only the records that arrived.
+    FBufferCount = std::uint64_t(got) / FRecordLength;
+}
+
+void TLogFile::closeFile()
+{
+    if (FFile >= 0)
+        ::close(FFile);
+    FFile = -1;
+}
+
+} // namespace zel
