@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zel {
+
+/// One bit per row. Bit r lives in byte r/8 at bit r%8, so on a little-endian machine the
+/// words are byte for byte the layout a saved table file uses.
+class RowBitmap
+{
+public:
+    /// Number of rows covered.
+    size_t size() const { return m_size; }
+    /// Bit of row \a row.
+    bool test(size_t row) const { return (m_words[row >> 6] >> (row & 63)) & 1u; }
+    /// Sets or clears the bit of row \a row.
+    void set(size_t row, bool value)
+    {
+        const uint64_t mask = uint64_t(1) << (row & 63);
+        if (value)
+            m_words[row >> 6] |= mask;
+        else
+            m_words[row >> 6] &= ~mask;
+    }
+    /// Adds one row at the end.
+    void pushBack(bool value)
+    {
+        if ((m_size & 63) == 0)
+            m_words.push_back(0);
+        ++m_size;
+        set(m_size - 1, value);
+    }
+    /// Adds \a count rows at the end, all with \a value.
+    void append(size_t count, bool value);
+    /// Removes row \a row; later rows move down by one.
+    void erase(size_t row);
+    /// Keeps the first \a rows rows.
+    void truncate(size_t rows);
+    /// Reserves room for \a rows rows.
+    void reserve(size_t rows) { m_words.reserve((rows + 63) / 64); }
+    /// Removes all rows.
+    void clear();
+    /// True when any bit is set.
+    bool any() const;
+    /// The bits as (size()+7)/8 bytes in file order.
+    const unsigned char *bytes() const
+    {
+        return reinterpret_cast<const unsigned char *>(m_words.data());
+    }
+    /// Byte length of bytes().
+    size_t byteCount() const { return (m_size + 7) / 8; }
+    /// Replaces the bits with \a rows bits read from \a data ((rows+7)/8 bytes); padding bits are
+    /// ignored.
+    void assign(const unsigned char *data, size_t rows);
+
+private:
+    void clearPadding();
+
+    std::vector<uint64_t> m_words;
+    size_t m_size = 0;
+};
+
+} // namespace zel

@@ -1,0 +1,267 @@
+#include "session/TableFile.h"
+
+#include "session/RecordTableError.h"
+#include "session/SqliteDatabase.h"
+#include "session/SqliteStatement.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QTemporaryFile>
+#include <QUrl>
+#include <climits>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace zel {
+
+namespace {
+
+constexpr int64_t kFormatVersion = 1;
+const QString kFormatName = QStringLiteral("zel-table");
+
+const char *const kSchema = R"sql(
+CREATE TABLE table_info(key TEXT PRIMARY KEY, value);
+CREATE TABLE table_columns(position INTEGER PRIMARY KEY, name TEXT NOT NULL, type TEXT NOT NULL,
+                           size INTEGER NOT NULL, data BLOB NOT NULL, empties BLOB);
+CREATE TABLE table_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, fields TEXT NOT NULL);
+)sql";
+
+[[noreturn]] void fail(const QString &path, const QString &reason)
+{
+    throw RecordTableError(QStringLiteral("%1: %2").arg(path, reason));
+}
+
+void syncPath(const QString &path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void writeDatabase(const QString &fileName, const QString &context, const TableData &data)
+{
+    SqliteDatabase db(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, context);
+    // The file is private until renamed, so neither a journal nor ordered writes are needed;
+    // large pages keep whole-column blobs in few overflow pages.
+    db.exec("PRAGMA page_size=65536; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
+    db.exec("PRAGMA user_version=1");
+    db.exec("BEGIN");
+    db.exec(kSchema);
+    {
+        SqliteStatement info(db, "INSERT INTO table_info(key, value) VALUES(?, ?)");
+        info.bindText(1, QStringLiteral("format"));
+        info.bindText(2, kFormatName);
+        info.step();
+        info.reset();
+        info.bindText(1, QStringLiteral("row_count"));
+        info.bindInt(2, int64_t(data.rowCount));
+        info.step();
+
+        SqliteStatement columns(db,
+            "INSERT INTO table_columns(position, name, type, size, data, empties) "
+            "VALUES(?, ?, ?, ?, ?, ?)");
+        for (size_t i = 0; i < data.columns.size(); ++i) {
+            const ColumnStore &column = data.columns[i];
+            columns.bindInt(1, int64_t(i));
+            columns.bindText(2, column.name());
+            columns.bindText(3, columnTypeName(column.type()));
+            columns.bindInt(4, column.def().size);
+            QByteArray variable;
+            if (column.fixedData()) {
+                columns.bindBlob(5, column.fixedData(), column.fixedDataSize());
+            } else {
+                variable = column.encodeVariableData();
+                columns.bindBlob(5, variable.constData(), size_t(variable.size()));
+            }
+            if (column.empties().any())
+                columns.bindBlob(6, column.empties().bytes(), column.empties().byteCount());
+            else
+                columns.bindNull(6);
+            columns.step();
+            columns.reset();
+        }
+
+        SqliteStatement indexes(
+            db, "INSERT INTO table_indexes(position, name, fields) VALUES(?, ?, ?)");
+        for (size_t i = 0; i < data.indexes.size(); ++i) {
+            indexes.bindInt(1, int64_t(i));
+            indexes.bindText(2, data.indexes[i].name);
+            indexes.bindText(3, data.indexes[i].fields);
+            indexes.step();
+            indexes.reset();
+        }
+    }
+    db.exec("COMMIT");
+    db.close();
+}
+
+int64_t readRowCount(SqliteDatabase &db, const QString &path)
+{
+    SqliteStatement info(db, "SELECT key, value FROM table_info");
+    bool formatSeen = false;
+    std::optional<int64_t> rowCount;
+    while (info.step()) {
+        if (info.columnType(0) != SQLITE_TEXT)
+            continue;
+        const QString key = info.columnText(0);
+        if (key == QLatin1String("format"))
+            formatSeen = info.columnType(1) == SQLITE_TEXT && info.columnText(1) == kFormatName;
+        else if (key == QLatin1String("row_count") && info.columnType(1) == SQLITE_INTEGER)
+            rowCount = info.columnInt(1);
+    }
+    if (!formatSeen)
+        fail(path, QStringLiteral("not a ZEL table file"));
+    if (!rowCount || *rowCount < 0 || *rowCount > INT_MAX)
+        fail(path, QStringLiteral("row count missing or out of range"));
+    return *rowCount;
+}
+
+void readColumns(SqliteDatabase &db, const QString &path, TableData &data)
+{
+    SqliteStatement columns(db,
+        "SELECT position, name, type, size, data, empties FROM table_columns "
+        "ORDER BY position");
+    QHash<QString, int> names;
+    while (columns.step()) {
+        const int position = int(data.columns.size());
+        if (columns.columnType(0) != SQLITE_INTEGER || columns.columnInt(0) != position)
+            fail(path, QStringLiteral("column positions are not 0, 1, 2, ..."));
+        if (columns.columnType(1) != SQLITE_TEXT || columns.columnType(2) != SQLITE_TEXT
+            || columns.columnType(3) != SQLITE_INTEGER || columns.columnType(4) != SQLITE_BLOB
+            || (columns.columnType(5) != SQLITE_BLOB && columns.columnType(5) != SQLITE_NULL))
+            fail(path, QStringLiteral("column %1 has fields of the wrong type").arg(position));
+        ColumnDef def;
+        def.name = columns.columnText(1);
+        if (def.name.trimmed().isEmpty())
+            fail(path, QStringLiteral("column %1 has no name").arg(position));
+        if (names.contains(def.name.toCaseFolded()))
+            fail(path, QStringLiteral("column name '%1' appears twice").arg(def.name));
+        names.insert(def.name.toCaseFolded(), position);
+        const QString typeName = columns.columnText(2);
+        const auto type = columnTypeFromName(typeName);
+        if (!type)
+            fail(path,
+                QStringLiteral("column '%1' has the unknown type '%2'").arg(def.name, typeName));
+        def.type = *type;
+        const int64_t size = columns.columnInt(3);
+        const bool sizeValid
+            = isSizedType(def.type) ? size > 0 && size <= kMaxColumnSize : size == 0;
+        if (!sizeValid)
+            fail(path,
+                QStringLiteral("column '%1' has the invalid size %2").arg(def.name).arg(size));
+        def.size = int(size);
+
+        const unsigned char *blob = columns.columnBlob(4);
+        const size_t blobSize = columns.columnBytes(4);
+        const unsigned char *empties = columns.columnBlob(5);
+        const size_t emptiesSize = columns.columnBytes(5);
+        const bool hasEmpties = columns.columnType(5) == SQLITE_BLOB;
+        static const unsigned char kNone = 0;
+        ColumnStore store(def);
+        try {
+            store.loadData(blob ? blob : &kNone, blobSize,
+                hasEmpties ? (empties ? empties : &kNone) : nullptr, emptiesSize, data.rowCount);
+        } catch (const RecordTableError &error) {
+            fail(path, error.message());
+        }
+        data.columns.push_back(std::move(store));
+    }
+    if (data.columns.empty())
+        fail(path, QStringLiteral("the table has no columns"));
+}
+
+void readIndexes(SqliteDatabase &db, const QString &path, TableData &data)
+{
+    QHash<QString, int> columnNames;
+    for (const ColumnStore &column : data.columns)
+        columnNames.insert(column.name().toCaseFolded(), 0);
+    QHash<QString, int> indexNames;
+    SqliteStatement indexes(
+        db, "SELECT position, name, fields FROM table_indexes ORDER BY position");
+    while (indexes.step()) {
+        const int position = int(data.indexes.size());
+        if (indexes.columnType(0) != SQLITE_INTEGER || indexes.columnInt(0) != position)
+            fail(path, QStringLiteral("index positions are not 0, 1, 2, ..."));
+        if (indexes.columnType(1) != SQLITE_TEXT || indexes.columnType(2) != SQLITE_TEXT)
+            fail(path, QStringLiteral("index %1 has fields of the wrong type").arg(position));
+        IndexDef index { indexes.columnText(1), indexes.columnText(2) };
+        if (index.name.trimmed().isEmpty() || indexNames.contains(index.name.toCaseFolded()))
+            fail(path, QStringLiteral("index %1 has a missing or repeated name").arg(position));
+        indexNames.insert(index.name.toCaseFolded(), position);
+        const QStringList fields = splitFieldNames(index.fields);
+        if (fields.isEmpty())
+            fail(path, QStringLiteral("index '%1' has no columns").arg(index.name));
+        for (const QString &field : fields) {
+            if (!columnNames.contains(field.toCaseFolded()))
+                fail(path,
+                    QStringLiteral("index '%1' names the unknown column '%2'")
+                        .arg(index.name, field));
+        }
+        data.indexes.push_back(std::move(index));
+    }
+}
+
+} // namespace
+
+void TableFile::save(const QString &path, const TableData &data)
+{
+    const QFileInfo target(path);
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+        + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        fail(path, QStringLiteral("cannot save (%1)").arg(temp.errorString()));
+    temp.close();
+    const QString context = QStringLiteral("%1: cannot save").arg(path);
+    writeDatabase(temp.fileName(), context, data);
+    syncPath(temp.fileName(), O_RDONLY);
+
+    const auto permissions = target.exists() ? target.permissions()
+                                             : QFile::ReadOwner | QFile::WriteOwner
+            | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
+    QFile::setPermissions(temp.fileName(), permissions);
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
+        QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error)
+        fail(path, QStringLiteral("cannot save (%1)").arg(QString::fromStdString(error.message())));
+    temp.setAutoRemove(false);
+    syncPath(target.absolutePath(), O_RDONLY | O_DIRECTORY);
+}
+
+TableData TableFile::load(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        fail(path, QStringLiteral("file not found"));
+    if (!file.isFile())
+        fail(path, QStringLiteral("not a file"));
+    if (!file.isReadable())
+        fail(path, QStringLiteral("cannot read the file"));
+
+    // immutable=1: no locks, no journal or WAL files looked for or rolled back.
+    const QString uri = QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded)
+        + QStringLiteral("?immutable=1");
+    SqliteDatabase db(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+        QStringLiteral("%1: not a ZEL table file").arg(path));
+    db.makeDefensive();
+
+    TableData data;
+    data.rowCount = size_t(readRowCount(db, path));
+    {
+        SqliteStatement version(db, "PRAGMA user_version");
+        const int64_t found = version.step() ? version.columnInt(0) : 0;
+        if (found != kFormatVersion)
+            fail(path, QStringLiteral("unsupported table file version %1").arg(found));
+    }
+    readColumns(db, path, data);
+    readIndexes(db, path, data);
+    return data;
+}
+
+} // namespace zel

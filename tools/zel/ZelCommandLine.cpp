@@ -1,0 +1,63 @@
+#include "tools/zel/ZelCommandLine.h"
+
+#include "tools/zel/InfoCommand.h"
+
+#include <exception>
+
+namespace zel {
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    const char *usage;
+    const char *summary;
+    int (*run)(const QStringList &args, QTextStream &out, QTextStream &err);
+};
+
+const Command kCommands[] = {
+    {"info", "info [--json] FILE",
+     "describe a raw .Dsh log, a card table (Settings.prm, Translation.prm, sector or "
+     "message file) or a saved table (.kro, .map, ...)",
+     runInfoCommand},
+};
+
+void printHelp(QTextStream &out)
+{
+    out << "ZEL Data Analyzer command-line tool\n\nUsage: zel COMMAND [ARGS]\n\nCommands:\n";
+    for (const Command &c : kCommands)
+        out << "  zel " << c.usage << "\n      " << c.summary << "\n";
+    out.flush();
+}
+
+} // namespace
+
+int runZel(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty() || args.first() == QLatin1String("--help")
+        || args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {
+        printHelp(args.isEmpty() ? err : out);
+        return args.isEmpty() ? 1 : 0;
+    }
+    for (const Command &c : kCommands) {
+        if (args.first() != QLatin1String(c.name))
+            continue;
+        try {
+            const int status = c.run(args.mid(1), out, err);
+            out.flush();
+            err.flush();
+            return status;
+        } catch (const std::exception &e) {
+            out.flush();
+            err << "zel " << c.name << ": " << QString::fromUtf8(e.what()).simplified() << "\n";
+            err.flush();
+            return 1;
+        }
+    }
+    err << "zel: unknown command \"" << args.first() << "\" (see zel --help)\n";
+    err.flush();
+    return 1;
+}
+
+} // namespace zel
