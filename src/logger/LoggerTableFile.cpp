@@ -1,8 +1,8 @@
 #include "logger/LoggerTableFile.h"
 
+#include "common/FileReplace.h"
 #include "logger/LoggerTableError.h"
 
-#include <QSaveFile>
 #include <cstring>
 #include <unistd.h>
 
@@ -85,18 +85,9 @@ qint64 LoggerTableFile::readFile(const QString &path, void *data, qint64 size)
 
 void LoggerTableFile::writeFile(const QString &path, QByteArrayView content)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("create"), path, file.errorString());
-    // commit() does not notice a failed flush of its own buffer and would rename a cut-off
-    // file over the good one, so the buffer is flushed and checked first.
-    if (file.write(content.data(), content.size()) != content.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!replaceFile(path, {content}, &reason))
         fail(QStringLiteral("write"), path, reason);
-    }
-    if (!file.commit())
-        fail(QStringLiteral("write"), path, file.errorString());
 }
 
 } // namespace zel

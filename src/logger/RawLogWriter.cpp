@@ -1,8 +1,7 @@
 #include "logger/RawLogWriter.h"
 
+#include "common/FileReplace.h"
 #include "logger/LogFileError.h"
-
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -51,14 +50,10 @@ QByteArray RawLogWriter::bytes() const
 
 void RawLogWriter::save(const QString &fileName) const
 {
-    QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.write(reinterpret_cast<const char *>(&m_header), sizeof m_header)
-            == qint64(sizeof m_header)
-        && file.write(m_records) == m_records.size() && file.commit();
-    if (!written)
-        throw LogFileError(("Cannot write log file \"" + fileName + "\": " + file.errorString())
-                               .toStdString());
+    QString reason;
+    const QByteArrayView header(reinterpret_cast<const char *>(&m_header), sizeof m_header);
+    if (!replaceFile(fileName, {header, m_records}, &reason))
+        throw LogFileError(("Cannot write log file \"" + fileName + "\": " + reason).toStdString());
 }
 
 } // namespace zel
