@@ -675,22 +675,31 @@ size_t RecordTable::lowerBound(const std::vector<ColumnStore::Key> &keys) const
     return size_t(found - m_view.begin());
 }
 
-bool RecordTable::FindKey(const QVariantList &values)
+std::optional<std::vector<ColumnStore::Key>> RecordTable::activeIndexKeys(
+    const char *operation, const QVariantList &values)
 {
     requireOpen();
     if (m_orderColumns.empty())
-        throw RecordTableError(QStringLiteral("FindKey needs an active index"));
+        throw RecordTableError(QStringLiteral("%1 needs an active index").arg(QLatin1String(operation)));
     if (values.isEmpty() || size_t(values.size()) > m_orderColumns.size()) {
-        throw RecordTableError(QStringLiteral("FindKey needs 1 to %1 values, got %2")
+        throw RecordTableError(QStringLiteral("%1 needs 1 to %2 values, got %3")
+                                   .arg(QLatin1String(operation))
                                    .arg(m_orderColumns.size())
                                    .arg(values.size()));
     }
     checkBrowseMode();
     const std::vector<int> columns(m_orderColumns.begin(), m_orderColumns.begin() + values.size());
-    const auto keys = keysFor(columns, values);
+    auto keys = keysFor(columns, values);
+    if (keys)
+        ensureView();
+    return keys;
+}
+
+bool RecordTable::FindKey(const QVariantList &values)
+{
+    const auto keys = activeIndexKeys("FindKey", values);
     if (!keys)
         return false;
-    ensureView();
     const size_t position = lowerBound(*keys);
     if (position >= m_view.size() || compareToKeys(m_view[position], *keys) != 0)
         return false;
@@ -700,21 +709,8 @@ bool RecordTable::FindKey(const QVariantList &values)
 
 bool RecordTable::FindNearest(const QVariantList &values)
 {
-    requireOpen();
-    if (m_orderColumns.empty())
-        throw RecordTableError(QStringLiteral("FindNearest needs an active index"));
-    if (values.isEmpty() || size_t(values.size()) > m_orderColumns.size()) {
-        throw RecordTableError(QStringLiteral("FindNearest needs 1 to %1 values, got %2")
-                                   .arg(m_orderColumns.size())
-                                   .arg(values.size()));
-    }
-    checkBrowseMode();
-    const std::vector<int> columns(m_orderColumns.begin(), m_orderColumns.begin() + values.size());
-    const auto keys = keysFor(columns, values);
-    if (!keys)
-        return false;
-    ensureView();
-    if (m_view.empty())
+    const auto keys = activeIndexKeys("FindNearest", values);
+    if (!keys || m_view.empty())
         return false;
     moveTo(int(std::min(lowerBound(*keys), m_view.size() - 1)));
     return true;

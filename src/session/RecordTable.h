@@ -207,6 +207,10 @@ private:
     std::optional<std::vector<ColumnStore::Key>> keysFor(
         const std::vector<int> &columns, const QVariantList &values) const;
     size_t lowerBound(const std::vector<ColumnStore::Key> &keys) const;
+    /// Checks a FindKey/FindNearest call and converts its values to keys of the active
+    /// index; nothing when a value cannot be converted.
+    std::optional<std::vector<ColumnStore::Key>> activeIndexKeys(
+        const char *operation, const QVariantList &values);
     void ensureView() const;
     void rebuildView() const;
     void viewChanged();
