@@ -4,8 +4,9 @@
 
 namespace zel {
 
-/// A card table (settings, translations, line file) that cannot be opened, read or written;
-/// the message names the file.
+/// A card table (settings, translations, maths, line file) that cannot be opened, read or
+/// written, in which case the message names the file, or a change the table refuses (a
+/// 129th maths channel, a formula too long for its record), in which case it names the entry.
 class LoggerTableError : public std::runtime_error
 {
 public:
