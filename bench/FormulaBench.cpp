@@ -1,0 +1,81 @@
+// Maths-channel evaluation: one compiled formula run once per row of a 180,001-row log.
+#include "formula/TTalFormula.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+using namespace zel;
+
+namespace {
+
+constexpr int kRows = 180001;
+
+void evaluateRows(benchmark::State &state, const char *formula, const QStringList &names)
+{
+    TTalFormula f;
+    f.Compile(QString::fromLatin1(formula), int(names.size()), names);
+    TCalcArray vals(size_t(names.size()));
+    double sum = 0;
+    for (auto _ : state) {
+        for (int row = 0; row < kRows; ++row) {
+            for (size_t i = 0; i < vals.size(); ++i)
+                vals[i].data = 1.0 + double((row + int(i) * 37) % 1000);
+            sum += f.ComputeN(int(vals.size()), &vals);
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    // One iteration is one whole log, so the time column reads as time per log.
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_RpmToRadians(benchmark::State &state)
+{
+    evaluateRows(state, "RPM * 2 * PI / 60", {"RPM"});
+}
+
+void BM_WheelSlip(benchmark::State &state)
+{
+    evaluateRows(state, "(Rear - Front) / Front * 100 + Offset * 0", {"Front", "Rear", "Offset"});
+}
+
+void BM_ConditionWithFunction(benchmark::State &state)
+{
+    evaluateRows(state,
+        "IF Throttle > 500 THEN SQRT(Speed * Speed + LatG * LatG) ELSE ABS(Speed - LatG) ENDIF",
+        {"Throttle", "Speed", "LatG"});
+}
+
+void BM_DrivePower(benchmark::State &state)
+{
+    evaluateRows(state, "(Mass * Accel * Speed + 0.5 * Rho * Area * Cd * Speed^3) / 1000",
+        {"Mass", "Accel", "Speed", "Rho", "Area", "Cd"});
+}
+
+// The per-row maths computation compiles its formula for every row; this is that cost.
+void BM_CompileAndRun(benchmark::State &state)
+{
+    TTalFormula f;
+    const QString formula = QStringLiteral(
+        "IF Throttle > 500 THEN SQRT(Speed * Speed + LatG * LatG) ELSE ABS(Speed - LatG) ENDIF");
+    const QStringList names{"Throttle", "Speed", "LatG"};
+    TCalcArray vals(3);
+    double sum = 0;
+    int row = 0;
+    for (auto _ : state) {
+        for (size_t i = 0; i < vals.size(); ++i)
+            vals[i].data = 1.0 + double((row + int(i) * 37) % 1000);
+        sum += f.ComputeStrN(formula, 3, names, &vals);
+        ++row;
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(BM_CompileAndRun);
+BENCHMARK(BM_RpmToRadians)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WheelSlip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConditionWithFunction)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrivePower)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,58 @@
+// Any formula text, however long, deep or malformed, compiles or fails with an error and
+// then runs to a value or a FormulaException: never a crash, a hang or a read out of bounds.
+
+#include "formula/FormulaException.h"
+#include "formula/TTalFormula.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace zel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    // The first byte picks the options; the rest is the formula text.
+    const std::uint8_t options = data[0];
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1),
+        qsizetype(size - 1));
+
+    TTalFormula f;
+    f.setLocale(QLocale::c());
+    f.setMaxInstructions(200000);
+    f.setUnQuotedString(options & 1);
+    f.setNoLeadingZero(options & 2);
+    f.setZeroEmptyString(options & 4);
+    f.setCaseSensitive(options & 8);
+    f.setCaseSensitiveString(options & 16);
+    f.setExternGetVar(options & 32);
+    if (options & 64) {
+        f.setGetVarsCount([](const QString &name, int &count, bool) { count = int(name.size() % 4); });
+        f.setGetVarValue([](const QString &name, int n, QString &val, bool) {
+            val = n % 2 ? name : QString::number(n);
+        });
+    }
+    FormulaDialogs dialogs;
+    dialogs.input = [](const QString &, const QString &, QString &) { return true; };
+    dialogs.message = [](const QString &, const QString &, int) { return 1; };
+    f.setDialogs(dialogs);
+
+    const QStringList names{QStringLiteral("rpm"), QStringLiteral("speed"), QStringLiteral("s")};
+    TCalcArray vals{TCalcItem::number(6500), TCalcItem::number(-12.5), TCalcItem::text("abc")};
+    if (!f.Test(text, 3, names)) {
+        if (f.Error() == ER_Ok || f.GetLastErrorStr().isEmpty())
+            __builtin_trap();
+        return 0;
+    }
+    try {
+        f.Compile(text, 3, names);
+        f.ComputeN(3, &vals);
+    } catch (const FormulaException &) {
+    }
+    try {
+        f.Compute(3, &vals);
+    } catch (const FormulaException &) {
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "formula/FormulaException.h"
+
+namespace zel {
+
+FormulaException::FormulaException(const QString &message, Kind kind)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
+    , m_kind(kind)
+{
+}
+
+FormulaException::FormulaException(const QString &message, int line, int column)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
+    , m_line(line)
+    , m_column(column)
+{
+}
+
+FormulaException FormulaException::divisionByZero()
+{
+    return FormulaException(QStringLiteral("Floating point division by zero"), Kind::Arithmetic);
+}
+
+FormulaException FormulaException::invalidOperation()
+{
+    return FormulaException(QStringLiteral("Invalid floating point operation"), Kind::Arithmetic);
+}
+
+FormulaException FormulaException::overflow()
+{
+    return FormulaException(QStringLiteral("Floating point overflow"), Kind::Arithmetic);
+}
+
+FormulaException FormulaException::notANumber(const QString &text)
+{
+    return FormulaException(QStringLiteral("'%1' is not a valid floating point value").arg(text),
+        Kind::Conversion);
+}
+
+} // namespace zel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "formula/FTableItem.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace zel {
+
+/// The 76 built-in functions. Compiled code calls a built-in by its index in this table,
+/// so the order is fixed.
+class FormulaFunctions
+{
+public:
+    /// The built-in table, in index order (SET is 0, HEX is 75).
+    static const std::vector<FTableItem> &builtins();
+    /// Index of the built-in with that upper-cased name, or -1.
+    static int indexOf(const QString &upperName);
+};
+
+} // namespace zel

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "formula/TCalcItem.h"
+
+#include <QString>
+
+#include <cmath>
+
+namespace zel {
+
+class TTalFormula;
+struct FTableItem;
+
+/// The evaluation stack machine. Item 0 is the top of the stack, item 1 the value below.
+/// The operator operations replace the two topmost values (left = item 1, right = item 0),
+/// or the top one for one-operand operators, by their result. Arithmetic runs in extended
+/// precision and every result is stored as a double; a division by zero, an invalid
+/// operation or an overflow raises instead of giving an infinity or NaN.
+class TFormulaCalc
+{
+public:
+    /// An empty stack with room for n values, owned by the given formula component.
+    TFormulaCalc(int n, TTalFormula *parent);
+
+    /// Empties the stack.
+    void Clear() { pos = 0; }
+    /// Number of values on the stack.
+    int Pos() const { return pos; }
+    /// The owning formula component.
+    TTalFormula *Parent() const { return fParent; }
+
+    /// Number of item 0.
+    double TopN() { return ItemN(0); }
+    /// Text of item 0.
+    QString TopS() { return ItemS(0); }
+    /// Number of item i.
+    double ItemN(int i) { return ValueN(Item(i)); }
+    /// Text of item i.
+    QString ItemS(int i) { return ValueS(Item(i)); }
+    /// Item i itself; raises "Wrong bytecode!" when the stack holds no item i.
+    TCalcItem &Item(int i)
+    {
+        if (i < 0 || i >= pos)
+            throwWrongBytecode();
+        return data[size_t(pos - 1 - i)];
+    }
+    /// Number of item 0, which is removed.
+    double PopN();
+    /// Text of item 0, which is removed.
+    QString PopS();
+    /// Pushes a number.
+    void PushN(double x) { setNumber(slot(), x); }
+    /// Pushes a text.
+    void PushS(const QString &s);
+    /// Pushes a copy of a value.
+    void Push(const TCalcItem &v) { assign(slot(), v); }
+    /// Removes the top value.
+    void Drop();
+
+    /// Calls a function with cnt arguments on the stack (0xFFFF: the count lies on top),
+    /// then puts the result in place of the arguments.
+    void DoFunction(const FTableItem &fun, int cnt);
+
+    /// Number of a value: texts are read with the locale's decimal separator.
+    double ValueN(const TCalcItem &v) { return v.typ == fdtnumber ? v.data : textValueN(v); }
+    /// Text of a value: numbers in the general format with 15 significant digits.
+    QString ValueS(const TCalcItem &v);
+    /// Number of a value, or false when the value's text is not a number (other errors
+    /// raise).
+    bool TryValueN(const TCalcItem &v, double &x);
+
+    /// "+": the sum, or the two texts joined when either is not a number.
+    void Plus();
+    /// "@": the two texts joined.
+    void PlusS();
+    /// "-": the difference.
+    void Minus();
+    /// "*": the product.
+    void Mult();
+    /// "/": the quotient; a zero divisor raises.
+    void Division();
+    /// "\": the quotient of the truncated 64-bit integers.
+    void cDiv();
+    /// "%": the remainder of the truncated 64-bit integers (sign of the left).
+    void cMod();
+    /// "^": the power (repeated squaring for whole exponents).
+    void Pow();
+    /// "=": 1 when equal (as numbers, else as texts), else 0.
+    void EQ();
+    /// "<>": 1 when not equal.
+    void NE();
+    /// "<": 1 when less.
+    void LT();
+    /// "<=": 1 when less or equal.
+    void LE();
+    /// ">": 1 when greater.
+    void GT();
+    /// ">=": 1 when greater or equal.
+    void GE();
+    /// AND: 1 when both are not 0; the right is not read when the left is 0.
+    void cAND();
+    /// OR: 1 when either is not 0; the right is not read when the left is not 0.
+    void cOR();
+    /// XOR: 1 when exactly one is not 0.
+    void cXOR();
+    /// "&&": bitwise and of the truncated 64-bit integers.
+    void bAND();
+    /// "||": bitwise or.
+    void bOR();
+    /// BXOR: bitwise exclusive or.
+    void bXOR();
+    /// "<<": shift left by the count modulo 64.
+    void bSHL();
+    /// ">>": shift right, filling with zero bits, by the count modulo 64.
+    void bSHR();
+    /// LIKE: 1 when the left text matches the wildcard mask on the right.
+    void Like();
+    /// Unary minus of the top.
+    void Uminus();
+    /// NOT: 1 when the top is 0, else 0.
+    void cNOT();
+    /// "!!": 64-bit complement of the truncated top.
+    void bNOT();
+
+    /// Stores an extended-precision result as a double: NaN raises the invalid-operation
+    /// error, an infinity the overflow error.
+    static double stored(long double r)
+    {
+        const double d = double(r);
+        if (!std::isfinite(d))
+            throwNotFinite(d);
+        return d;
+    }
+    /// x truncated toward zero to a signed 64-bit integer; outside that range (or NaN) the
+    /// invalid-operation error.
+    static qint64 truncated(double x);
+    /// Texts longer than this raise an error instead of exhausting memory.
+    static constexpr qsizetype kMaxTextLength = qsizetype(1) << 24;
+    /// Raises "Text too long" when a text would pass kMaxTextLength.
+    static void checkLength(qsizetype length);
+    /// Copies a value; a number leaves no text behind in the target.
+    static void assign(TCalcItem &target, const TCalcItem &v)
+    {
+        target.typ = v.typ;
+        target.data = v.data;
+        if (v.typ != fdtnumber)
+            target.str = v.str;
+        else if (!target.str.isNull())
+            target.str = QString();
+    }
+
+private:
+    TCalcItem &slot()
+    {
+        if (pos == max)
+            grow();
+        return data[size_t(pos++)];
+    }
+    static void setNumber(TCalcItem &target, double x)
+    {
+        target.typ = fdtnumber;
+        target.data = x;
+        if (!target.str.isNull())
+            target.str = QString();
+    }
+    [[noreturn]] static void throwWrongBytecode();
+    [[noreturn]] static void throwNotFinite(double d);
+    void grow();
+    double textValueN(const TCalcItem &v);
+    template <typename Op>
+    void binaryNumber(Op op);
+    int compare();
+
+    int max;
+    int pos = 0;
+    TCalcArray data;
+    TTalFormula *fParent;
+};
+
+} // namespace zel

@@ -1,0 +1,307 @@
+#pragma once
+
+#include "formula/FTableItem.h"
+#include "formula/FormulaDialogs.h"
+#include "formula/TCalcItem.h"
+#include "formula/TFormulaCalc.h"
+#include "formula/TFormulaError.h"
+#include "formula/TFormulaStack.h"
+#include "formula/TTalSubFormula.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <bitset>
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace zel {
+
+/// One keyword macro or user constant: an identifier and the text that replaces it.
+struct TConstItem
+{
+    QString name; ///< upper-cased
+    QString value;
+};
+
+/// The formula component: compiles formula text into postfix code and runs it on its
+/// stack machine.
+///
+///     TTalFormula f;
+///     f.Compile("a + 2*b", 2, {"a", "b"});
+///     TCalcArray vals{TCalcItem::number(1), TCalcItem::number(3)};
+///     double r = f.ComputeN(2, &vals); // 7
+class TTalFormula
+{
+public:
+    /// Host callback giving value number n (from 0) of an external variable.
+    using TTalFormulaGetVarProc
+        = std::function<void(const QString &Vname, int n, QString &Val, bool wantnumber)>;
+    /// Host callback giving how many values an external variable has.
+    using TTalFormulaGetVarsCountProc
+        = std::function<void(const QString &Vname, int &count, bool wantnumber)>;
+
+    /// Instructions one evaluation may run before it is abandoned.
+    static constexpr qint64 kDefaultMaxInstructions = 10'000'000;
+    /// Nested sub-formula calls one evaluation may make.
+    static constexpr int kDefaultMaxCallDepth = 256;
+
+    /// A component in its initial state, with the keyword macros in ConstTable.
+    TTalFormula();
+    ~TTalFormula();
+    TTalFormula(const TTalFormula &) = delete;
+    TTalFormula &operator=(const TTalFormula &) = delete;
+
+    // --- compiling -------------------------------------------------------------------
+    /// Compiles instr with the first num names of vars as its variables; reports success
+    /// and leaves the error state. Never raises for a fault in the text.
+    bool Test(const QString &instr, int num, const QStringList &vars);
+    /// Test, raising FormulaException (with line and column) on failure; stores and gives
+    /// the compiled code.
+    QString Compile(const QString &instr, int num, const QStringList &vars);
+    /// Message of the last compile error, e.g. "Unknown identifier 'RPMX'".
+    QString GetLastErrorStr() const;
+
+    // --- running ---------------------------------------------------------------------
+    /// Runs the current formula with vals as its first num variables and gives the result
+    /// as a number (0 when a single-stepped run was stopped). Assignments reach vals.
+    double ComputeN(int num, TCalcArray *vals);
+    /// The same, giving the result as text (empty when stopped).
+    QString Compute(int num, TCalcArray *vals);
+    /// Compile then ComputeN.
+    double ComputeStrN(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
+    /// Compile then Compute.
+    QString ComputeStr(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
+
+    // --- variables by name -------------------------------------------------------------
+    /// Index of the variable in the current formula (or, from a sub-formula, in the main
+    /// formula), or -1.
+    int FindVar(const QString &name) const;
+    /// Assigns a copy of value to an existing variable.
+    void SetVar(const QString &name, const TCalcItem &value);
+    /// The variable's value record.
+    TCalcItem *GetVar(const QString &name);
+    /// Adds 1 to the variable's number and gives its record.
+    TCalcItem *IncVar(const QString &name);
+    /// Subtracts 1 from the variable's number and gives its record.
+    TCalcItem *DecVar(const QString &name);
+    /// Creates a variable in the current formula.
+    void AddVar(const QString &name, const TCalcItem &value);
+
+    // --- argument iteration of variadic functions ---------------------------------------
+    /// Starts the iteration over n arguments (the count itself is item 0).
+    void StartGetVars(int n);
+    /// Gives the next argument (from the last to the first; external variables expanded);
+    /// true while more remain.
+    bool GetNextVar(TCalcItem &x, bool wantnumber);
+
+    // --- properties --------------------------------------------------------------------
+    /// Unknown identifiers are string literals (false after creation).
+    bool UnQuotedString() const { return funquotedstring; }
+    void setUnQuotedString(bool on)
+    {
+        funquotedstring = on;
+        ++fgeneration;
+    }
+    /// Every declared variable must be used (false after creation).
+    bool TestUsedVars() const { return ftestused; }
+    void setTestUsedVars(bool on)
+    {
+        ftestused = on;
+        ++fgeneration;
+    }
+    /// Variable and sub-formula names compare exactly (false: ASCII case folded).
+    bool CaseSensitive() const { return fcasesensitive; }
+    void setCaseSensitive(bool on)
+    {
+        fcasesensitive = on;
+        ++fgeneration;
+    }
+    /// Single-step mode: pending events are processed before each instruction and Stop
+    /// ends the run.
+    bool Step() const { return fstep; }
+    void setStep(bool on) { fstep = on; }
+    /// Texts compare exactly (true after creation; false: ASCII case folded).
+    bool CaseSensitiveString() const { return fcasesensitivestring; }
+    void setCaseSensitiveString(bool on) { fcasesensitivestring = on; }
+    /// Unknown identifiers are external variables that GetVarValue supplies.
+    bool ExternGetVar() const { return fexgetvar; }
+    void setExternGetVar(bool on)
+    {
+        fexgetvar = on;
+        ++fgeneration;
+    }
+    /// Characters that may start an identifier.
+    QString VarNameLiterals() const { return fvarname; }
+    void setVarNameLiterals(const QString &chars);
+    /// Host callback giving an external variable's values.
+    const TTalFormulaGetVarProc &GetVarValue() const { return fgetvar; }
+    void setGetVarValue(TTalFormulaGetVarProc proc) { fgetvar = std::move(proc); }
+    /// Host callback giving how many values an external variable has.
+    const TTalFormulaGetVarsCountProc &GetVarsCount() const { return fgetvarscount; }
+    void setGetVarsCount(TTalFormulaGetVarsCountProc proc) { fgetvarscount = std::move(proc); }
+    /// A number may start with "." (false after creation).
+    bool NoLeadingZero() const { return fnozero; }
+    void setNoLeadingZero(bool on)
+    {
+        fnozero = on;
+        ++fgeneration;
+    }
+    /// An empty text counts as 0 where a number is needed (false after creation).
+    bool ZeroEmptyString() const { return fzero; }
+    void setZeroEmptyString(bool on) { fzero = on; }
+    /// The sub-formulas that instruction 220 calls (filled by program compilation).
+    const TTalSFArray &SubFormula() const { return fsubformula; }
+
+    /// The last compile error.
+    TFormulaError Error() const { return ferror; }
+    /// Column of the error in its line, as typed.
+    int ErrPos() const { return spos + soffset + xsoffset; }
+    /// Line of the error, from 1.
+    int ErrLine() const { return lines; }
+    /// 1-based character index of the error in the text as typed.
+    int ErrStrPos() const { return pos + offset + xoffset; }
+    /// Request to end a single-stepped run.
+    bool Stop() const { return fstop; }
+    void setStop(bool on) { fstop = on; }
+    /// The main formula's compiled code.
+    QString Compiled() const { return formula.fcompiled; }
+    /// Name of the function being (or last) called.
+    QString FunctionName() const;
+    /// Dotted module path of the module function being called.
+    QString ModuleName() const { return fmodulename; }
+    /// Declared parameter count of the function being called.
+    int ParamCount() const;
+
+    /// The boxes of INPUT and MSG.
+    const FormulaDialogs &Dialogs() const { return fdialogs; }
+    /// Sets the boxes of INPUT and MSG (unset callbacks make those functions raise).
+    void setDialogs(FormulaDialogs dialogs) { fdialogs = std::move(dialogs); }
+    /// The locale of text <-> number and date conversions (the system's after creation).
+    const QLocale &Locale() const { return flocale; }
+    /// Sets the locale and with it the decimal separator of conversions.
+    void setLocale(const QLocale &locale);
+    /// Decimal separator used when numbers and texts convert.
+    QChar DecimalSeparator() const { return fdecimal; }
+    /// Instruction budget of one evaluation.
+    qint64 MaxInstructions() const { return fmaxinstructions; }
+    /// Sets the instruction budget of one evaluation.
+    void setMaxInstructions(qint64 n) { fmaxinstructions = n; }
+    /// Limit of nested sub-formula calls.
+    int MaxCallDepth() const { return fmaxcalldepth; }
+    /// Sets the limit of nested sub-formula calls.
+    void setMaxCallDepth(int n) { fmaxcalldepth = n; }
+
+    /// The evaluation machine.
+    TFormulaCalc &Calc() { return C; }
+    /// A pseudo-random number in [0, 1).
+    double Random();
+    /// Seeds the random generator from the clock.
+    void Randomize();
+    /// Text of an external variable's first value; raises "GetVarValue not set!" without
+    /// the callback.
+    QString ExternalValue(const QString &name);
+
+private:
+    friend class TFormulaCalc;
+
+    // run time
+    void Run(TTalSubFormula &f, int num, TCalcArray *vals);
+    void Execute(const QString &code);
+    TCalcItem *findVariable(const QString &name) const;
+    bool sameName(const QString &a, const QString &b) const;
+
+    // compiler
+    char16_t GetToken(bool peek = false, bool unknownAsString = false, bool declaring = false);
+    char16_t ReadToken(bool unknownAsString, bool declaring);
+    char16_t readString();
+    char16_t readNumber();
+    char16_t readHex();
+    char16_t classify(const QString &ident, const QString &upper, bool unknownAsString);
+    void skipGap();
+    bool startsIdentifier(char16_t c) const;
+    char16_t ch(int ahead = 0) const;
+    bool atEnd() const;
+    void advance();
+    char16_t Expression(int depth);
+    char16_t ArgumentList(char16_t code, int index, int n, int depth);
+    char16_t DynamicVariable(int depth);
+    char16_t ControlConstruct(char16_t keyword, int depth);
+    char16_t Part(char16_t barrier, int depth);
+    void PopTo(char16_t barrier);
+    void fail(TFormulaError e);
+    void emitCode(char16_t code) { temp += QChar(code); }
+    void emit32(quint32 v);
+    void emitNumber(double x);
+    void emitString(char16_t code, const QString &s);
+    void emitCall(char16_t code, int index, int count);
+    int emitJump(char16_t code);
+    void patch(int at, int target);
+
+    // compiler state
+    int offset = 0, soffset = 0, xoffset = 0, xsoffset = 0;
+    int pos = 1, spos = 1, lines = 1;
+    TFormulaError ferror = ER_Ok;
+    bool fstop = false;
+    bool fstep = false;
+    bool fexsyntax = false;
+    bool fexgetvar = false;
+    TTalFormulaGetVarProc fgetvar;
+    TTalFormulaGetVarsCountProc fgetvarscount;
+    bool ftestused = false;
+    bool fcasesensitive = false;
+    bool fcasesensitivestring = true;
+    bool funquotedstring = false;
+    bool fnozero = false;
+    bool fzero = false;
+    QString fvarname;
+    std::bitset<128> fidentascii; ///< the ASCII characters of fvarname, for the token reader
+    const FTableItem *fcalling = nullptr; ///< gives FunctionName and ParamCount
+    QString fmodulename;
+    TFormulaStack S;
+    TFormulaCalc C;
+    QString input;
+    QString temp;
+    QString tmp;
+    char16_t tc = 0;
+    TTalSubFormula formula;
+    TTalSubFormula *pformula = nullptr;
+    double data = 0.0;
+    int ncnt = 0, gvcnt = 0, gvpos = 0, npos = 0;
+    QStringList vals;
+    TTalSFArray fsubformula;
+    std::vector<bool> usedvars;
+    ATableItem userfunc;
+    std::vector<TConstItem> ConstTable;
+
+    bool fkeyword = false;    ///< the last token was a word (GLOBAL, SUB, CONST), not a name
+    int ftokendepth = 0;      ///< nested token reads while looking ahead
+    int fexpansions = 0;      ///< macro replacements in this compilation
+    int fexpansionlimit = 0;
+
+    // The last successful compilation of the main formula, so that compiling the same text
+    // again (the maths computation does so for every row) reuses its code. Every change
+    // that alters what a text compiles to (options, functions, constants, sub-formulas)
+    // must advance fgeneration.
+    quint64 fgeneration = 0;
+    bool fcached = false;
+    quint64 fcachedgeneration = 0;
+    QString fcachedtext;
+    QStringList fcachedvars;
+
+    // run-time guards and services
+    FormulaDialogs fdialogs;
+    QLocale flocale;
+    QChar fdecimal;
+    qint64 fmaxinstructions = kDefaultMaxInstructions;
+    int fmaxcalldepth = kDefaultMaxCallDepth;
+    qint64 fexecuted = 0;
+    int fcalldepth = 0;
+    bool fstopped = false;                 ///< the last run ended by a Stop request
+    const ATableItem *fmembers = nullptr;  ///< member table of the module path being run
+    std::mt19937_64 frandom;
+};
+
+} // namespace zel

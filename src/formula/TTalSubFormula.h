@@ -1,0 +1,25 @@
+#pragma once
+
+#include "formula/TCalcItem.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace zel {
+
+/// One compiled formula with its variable table. The first `paramcount` entries of
+/// `varnames`/`values` are its parameters; entries after them are created while running.
+struct TTalSubFormula
+{
+    QString name;
+    int paramcount = 0;
+    QStringList varnames;
+    TCalcArray values;
+    QString fcompiled; ///< code units of the instruction set, ending with 224
+};
+
+using TTalSFArray = std::vector<TTalSubFormula>;
+
+} // namespace zel
