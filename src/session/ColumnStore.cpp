@@ -119,6 +119,18 @@ void gather(std::vector<T> &target, const std::vector<T> &source, const std::vec
         target.push_back(source[row]);
 }
 
+// Calls f(first, count) for each run of consecutive row numbers in rows, in order.
+template <typename F> void forEachRun(const std::vector<uint32_t> &rows, F &&f)
+{
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i + 1;
+        while (j < rows.size() && rows[j] == rows[j - 1] + 1)
+            ++j;
+        f(rows[i], j - i);
+        i = j;
+    }
+}
+
 } // namespace
 
 template <typename Self, typename F> decltype(auto) ColumnStore::visitValues(Self &self, F &&f)
@@ -175,6 +187,36 @@ void ColumnStore::appendEmpty(size_t count)
     m_empties.append(count, true);
 }
 
+void ColumnStore::appendNumber(double value)
+{
+    // Reals and integers, the cells of a bulk import, are appended in one step; every other
+    // type goes through the general conversion.
+    switch (m_def.type) {
+    case ColumnType::Real:
+    case ColumnType::DateTime:
+        m_reals.push_back(value);
+        break;
+    case ColumnType::Integer: {
+        const double whole = std::nearbyint(value);
+        if (!(whole >= std::numeric_limits<int32_t>::min()
+                && whole <= std::numeric_limits<int32_t>::max()))
+            fail(QStringLiteral("%1 is outside the integer range").arg(textFromNumber(value)));
+        m_integers.push_back(static_cast<int32_t>(whole));
+        break;
+    }
+    default:
+        appendEmpty();
+        try {
+            storeNumber(rowCount() - 1, value);
+        } catch (...) {
+            truncate(rowCount() - 1);
+            throw;
+        }
+        return;
+    }
+    m_empties.pushBack(false);
+}
+
 void ColumnStore::truncate(size_t rows)
 {
     if (rows >= rowCount())
@@ -201,13 +243,29 @@ void ColumnStore::clearRows()
 void ColumnStore::appendRows(const ColumnStore &source, const std::vector<uint32_t> &rows)
 {
     const size_t oldRows = rowCount();
+    if (&source == this) {
+        visitValues(*this, [&](auto &values) {
+            using Vector = std::decay_t<decltype(values)>;
+            gather(values, *static_cast<const Vector *>(valuesOf(source)), rows);
+        });
+        m_empties.reserve(oldRows + rows.size());
+        for (uint32_t row : rows)
+            m_empties.pushBack(source.m_empties.test(row));
+        return;
+    }
+    // Views are mostly long runs of consecutive rows: each run is copied as a block.
     visitValues(*this, [&](auto &values) {
         using Vector = std::decay_t<decltype(values)>;
-        gather(values, *static_cast<const Vector *>(valuesOf(source)), rows);
+        const Vector &from = *static_cast<const Vector *>(valuesOf(source));
+        values.reserve(values.size() + rows.size());
+        forEachRun(rows, [&](uint32_t first, size_t count) {
+            values.insert(
+                values.end(), from.begin() + first, from.begin() + first + ptrdiff_t(count));
+        });
     });
-    m_empties.reserve(oldRows + rows.size());
-    for (uint32_t row : rows)
-        m_empties.pushBack(source.m_empties.test(row));
+    forEachRun(rows, [&](uint32_t first, size_t count) {
+        m_empties.appendRange(source.m_empties, first, count);
+    });
 }
 
 void ColumnStore::copyCell(size_t row, const ColumnStore &source, size_t sourceRow)

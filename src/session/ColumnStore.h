@@ -44,6 +44,9 @@ public:
     void reserve(size_t rows);
     /// Appends \a count empty rows.
     void appendEmpty(size_t count = 1);
+    /// Appends one row holding \a value, converted as setReal does; on failure nothing is
+    /// appended.
+    void appendNumber(double value);
     /// Keeps the first \a rows rows.
     void truncate(size_t rows);
     /// Removes row \a row.

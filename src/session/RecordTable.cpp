@@ -459,6 +459,31 @@ void RecordTable::Append()
     m_state = State::Insert;
 }
 
+void RecordTable::AppendNumbers(const double *numbers, const unsigned char *present)
+{
+    requireOpen();
+    checkBrowseMode();
+    if (m_data.rowCount >= size_t(std::numeric_limits<int>::max()))
+        throw RecordTableError(QStringLiteral("The table cannot hold more rows"));
+    const size_t row = m_data.rowCount;
+    try {
+        for (size_t i = 0; i < m_data.columns.size(); ++i) {
+            if (present[i])
+                m_data.columns[i].appendNumber(numbers[i]);
+            else
+                m_data.columns[i].appendEmpty();
+        }
+    } catch (...) {
+        for (ColumnStore &column : m_data.columns)
+            column.truncate(row);
+        throw;
+    }
+    m_rowBeforeInsert = m_current;
+    m_editRow = int(m_data.rowCount++);
+    m_state = State::Insert;
+    Post();
+}
+
 void RecordTable::Edit()
 {
     requireOpen();
@@ -604,6 +629,14 @@ double RecordTable::numberAt(int column, int row) const
     if (row < 0 || size_t(row) >= store.rowCount())
         throw RecordTableError(QStringLiteral("Row %1 does not exist").arg(row));
     return store.number(size_t(row));
+}
+
+QString RecordTable::textAt(int column, int row) const
+{
+    const ColumnStore &store = columnStore(column);
+    if (row < 0 || size_t(row) >= store.rowCount())
+        throw RecordTableError(QStringLiteral("Row %1 does not exist").arg(row));
+    return store.asText(size_t(row));
 }
 
 bool RecordTable::isNullAt(int column, int row) const
@@ -763,6 +796,30 @@ void RecordTable::copyRowsFrom(const RecordTable &other)
         throw;
     }
     m_data.rowCount = oldRows + rows.size();
+    viewChanged();
+}
+
+void RecordTable::takeRowsFrom(RecordTable &other)
+{
+    requireOpen();
+    other.requireOpen();
+    checkBrowseMode();
+    other.checkBrowseMode();
+    if (&other == this)
+        return;
+    const bool sameColumns = std::equal(m_data.columns.begin(), m_data.columns.end(),
+        other.m_data.columns.begin(), other.m_data.columns.end(),
+        [](const ColumnStore &a, const ColumnStore &b) { return a.def() == b.def(); });
+    if (m_data.rowCount == 0 && sameColumns) {
+        std::swap(m_data.columns, other.m_data.columns);
+        std::swap(m_data.rowCount, other.m_data.rowCount);
+    } else {
+        const bool filtered = other.m_filtered;
+        other.setFiltered(false);
+        copyRowsFrom(other);
+        other.setFiltered(filtered);
+    }
+    other.resetRows();
     viewChanged();
 }
 

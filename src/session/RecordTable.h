@@ -127,6 +127,10 @@ public:
 
     /// Starts a new, empty row (insert state).
     void Append();
+    /// Appends and posts a row in one step, as Append, field writes and Post would: column i
+    /// gets numbers[i] where present[i] is non-zero and stays empty elsewhere. BeforePost
+    /// runs on the filled row. For bulk imports, where it saves a pass over the columns.
+    void AppendNumbers(const double *numbers, const unsigned char *present);
     /// Starts editing the current row.
     void Edit();
     /// Stores the inserted or edited row, running BeforePost first.
@@ -152,6 +156,8 @@ public:
     double numberAt(int column, int row) const;
     /// True when the cell is empty.
     bool isNullAt(int column, int row) const;
+    /// Value of a cell as text (as Field::asText reads it).
+    QString textAt(int column, int row) const;
     /// Values of a real, date-time or date column, in storage order.
     const std::vector<double> &reals(int column) const;
 
@@ -180,6 +186,11 @@ public:
     /// Appends every row of \a other's view, column by column by name; columns missing on
     /// either side are skipped. Moves to the first row.
     void copyRowsFrom(const RecordTable &other);
+    /// Moves every stored row of \a other (whatever its filter) to the end of this table and
+    /// leaves \a other open and empty. When both have the same columns and this table is
+    /// empty the values change hands without being copied; otherwise they are copied as by
+    /// copyRowsFrom. Moves to the first row.
+    void takeRowsFrom(RecordTable &other);
     /// Saves columns, index definitions and all stored rows to \a path, atomically.
     void saveToFile(const QString &path);
     /// Replaces columns, indexes and rows with those saved in \a path and opens the table;

@@ -1,5 +1,6 @@
 #include "session/RowBitmap.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -24,6 +25,45 @@ void RowBitmap::append(size_t count, bool value)
             ++row;
         }
     }
+}
+
+void RowBitmap::appendRange(const RowBitmap &source, size_t first, size_t count)
+{
+    if (&source == this) {
+        const RowBitmap copy = source;
+        appendRange(copy, first, count);
+        return;
+    }
+    m_words.reserve((m_size + count + 63) / 64);
+    // A word at a time: the bulk copy of a large table stays a few operations per 64 rows.
+    for (size_t done = 0; done < count;) {
+        const size_t n = std::min<size_t>(64, count - done);
+        appendBits(source.bitsAt(first + done, n), n);
+        done += n;
+    }
+}
+
+uint64_t RowBitmap::bitsAt(size_t first, size_t count) const
+{
+    const size_t word = first >> 6;
+    const unsigned shift = first & 63;
+    uint64_t bits = m_words[word] >> shift;
+    if (shift != 0 && word + 1 < m_words.size())
+        bits |= m_words[word + 1] << (64 - shift);
+    return count == 64 ? bits : bits & ((uint64_t(1) << count) - 1);
+}
+
+void RowBitmap::appendBits(uint64_t bits, size_t count)
+{
+    const unsigned shift = m_size & 63;
+    if (shift == 0) {
+        m_words.push_back(bits);
+    } else {
+        m_words.back() |= bits << shift;
+        if (shift + count > 64)
+            m_words.push_back(bits >> (64 - shift));
+    }
+    m_size += count;
 }
 
 void RowBitmap::erase(size_t row)

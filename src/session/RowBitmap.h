@@ -34,6 +34,8 @@ public:
     }
     /// Adds \a count rows at the end, all with \a value.
     void append(size_t count, bool value);
+    /// Adds the bits of rows first .. first+count-1 of \a source at the end.
+    void appendRange(const RowBitmap &source, size_t first, size_t count);
     /// Removes row \a row; later rows move down by one.
     void erase(size_t row);
     /// Keeps the first \a rows rows.
@@ -57,6 +59,8 @@ public:
 
 private:
     void clearPadding();
+    uint64_t bitsAt(size_t first, size_t count) const;
+    void appendBits(uint64_t bits, size_t count);
 
     std::vector<uint64_t> m_words;
     size_t m_size = 0;

@@ -1,5 +1,9 @@
 #include "tools/zel/ZelCommandLine.h"
 
+#include "tools/zel/DemoCommand.h"
+#include "tools/zel/EvalCommand.h"
+#include "tools/zel/ExportCommand.h"
+#include "tools/zel/ImportCommand.h"
 #include "tools/zel/InfoCommand.h"
 
 #include <exception>
@@ -21,6 +25,21 @@ const Command kCommands[] = {
      "describe a raw .Dsh log, a card table (Settings.prm, Translation.prm, sector or "
      "message file) or a saved table (.kro, .map, ...)",
      runInfoCommand},
+    {"eval", "eval FORMULA [NAME=VALUE ...]",
+     "compile and run a formula with the given variables (a VALUE that reads as a number "
+     "is a number, else a text) and print the result",
+     runEvalCommand},
+    {"import", "import RAW.Dsh [--card ROOT] [--data DIR] [-o OUT.kro] [--overwrite]",
+     "turn a raw log into a session log: OUT.kro (never replaced unless --overwrite), "
+     "else DIR/<card ID>/<log name>.kro; logs of more than 180000 records are saved in "
+     "numbered parts there",
+     runImportCommand},
+    {"export", "export TABLE.kro --csv OUT.csv",
+     "write the data rows of a session log (or any saved table) as CSV",
+     runExportCommand},
+    {"demo", "demo ROOT",
+     "write a demo card: initialised Data folder and raw logs of laps on a synthetic circuit",
+     runDemoCommand},
 };
 
 void printHelp(QTextStream &out)

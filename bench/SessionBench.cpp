@@ -1,0 +1,219 @@
+// A session-log sized import: a raw log of 180,001 records with 47 channels is imported
+// and, being one record over the limit, saved as the parts "run_1.KRO" (all 180,001 data
+// rows) and "run_2.KRO" (the header row); the first part is then opened as a session. The plain
+// file I/O cases move the same bytes (read the raw log and write the saved file's size, synced;
+// read the saved file), so the import/open ratios can be read off one run.
+#include "logger/RawLogWriter.h"
+#include "logger/TLogFile.h"
+#include "session/ChannelGrid.h"
+#include "session/ImportObserver.h"
+#include "session/LapPages.h"
+#include "session/LogImport.h"
+#include "session/ProgressModel.h"
+#include "session/RecordTable.h"
+#include "session/TKROData.h"
+#include "session/TKRO_Data.h"
+#include "session/TimingTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kRecords = 180001;
+constexpr int kChannels = 47;
+constexpr int kRecordsPerLap = 900;
+
+class NoObserver : public zel::ImportObserver
+{
+public:
+    void showMessage(const QString &) override { }
+    void showStatus(const QString &) override { }
+    void setProgressRange(qint64) override { }
+    void advanceProgress() override { }
+};
+
+QString benchFolder()
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/zel-session-bench");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString rawLogPath()
+{
+    static const QString path = [] {
+        const QString file = benchFolder() + QStringLiteral("/run.Dsh");
+        QStringList names;
+        for (int j = 0; j < kChannels; ++j)
+            names << QStringLiteral("Channel %1").arg(j);
+        zel::RawLogWriter writer(names);
+        zel::TLogRecord record {};
+        for (int i = 1; i <= kRecords; ++i) {
+            record.RecordID = std::uint32_t(i);
+            record.LapNumber = std::uint16_t(i / kRecordsPerLap);
+            record.LapID = std::uint32_t(i % kRecordsPerLap);
+            record.LapMarker = i % kRecordsPerLap == 0;
+            record.SectorMarker = i % (kRecordsPerLap / 3) == 0;
+            record.GPSLat = 52000000 + i;
+            record.GPSSpeed = float(i % 250);
+            for (int j = 0; j < kChannels; ++j)
+                record.ChannelData[j] = float(i) * 0.01f + float(j);
+            writer.appendRecord(record);
+        }
+        writer.save(file);
+        return file;
+    }();
+    return path;
+}
+
+// Empties the folder the parts go to, so that they keep their first names.
+void emptyFolder(const QString &folder)
+{
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+}
+
+QString importAndSave(const QString &folder)
+{
+    zel::TKRO_Data data;
+    NoObserver observer;
+    zel::LogImport import(data, observer);
+    import.setChannelCount(48);
+    import.setDataFolder(folder);
+    zel::TLogFile log;
+    import.importFile(log, rawLogPath());
+    return import.savedParts().value(0);
+}
+
+QString sessionPath()
+{
+    static const QString path = [] {
+        const QString folder = benchFolder() + QStringLiteral("/session");
+        emptyFolder(folder);
+        return importAndSave(folder);
+    }();
+    return path;
+}
+
+qint64 sessionBytes()
+{
+    return QFileInfo(sessionPath()).size();
+}
+
+void BM_ImportAndSave(benchmark::State &state)
+{
+    const QString folder = benchFolder() + QStringLiteral("/imported");
+    rawLogPath();
+    for (auto _ : state) {
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(importAndSave(folder));
+    }
+    state.counters["records/s"]
+        = benchmark::Counter(double(kRecords), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ImportAndSave)->Unit(benchmark::kMillisecond)->MinTime(5);
+
+// As the main window opens a session: load the file, then build the session from it.
+void BM_LoadAndOpenLogTable(benchmark::State &state)
+{
+    sessionPath();
+    for (auto _ : state) {
+        zel::RecordTable ex;
+        ex.loadFromFile(sessionPath());
+        zel::ChannelGrid grid;
+        zel::LapPages pages;
+        zel::TimingTree tree;
+        zel::ProgressModel progress;
+        zel::TKROData log;
+        log.setExLogData(&ex);
+        log.setStringGrid(&grid);
+        log.setPageControl(&pages);
+        log.setTimeDataView(&tree);
+        log.setLogProgress(&progress);
+        benchmark::DoNotOptimize(log.OpenLogTable(sessionPath()));
+        if (log.LogData().recordCount() != kRecords)
+            state.SkipWithError("the session lost rows");
+    }
+}
+BENCHMARK(BM_LoadAndOpenLogTable)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The session build alone: the file is loaded outside the timing.
+void BM_OpenLogTableOnly(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        zel::RecordTable ex;
+        ex.loadFromFile(sessionPath());
+        zel::ChannelGrid grid;
+        zel::LapPages pages;
+        zel::TimingTree tree;
+        zel::ProgressModel progress;
+        zel::TKROData log;
+        log.setExLogData(&ex);
+        log.setStringGrid(&grid);
+        log.setPageControl(&pages);
+        log.setTimeDataView(&tree);
+        log.setLogProgress(&progress);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(log.OpenLogTable(sessionPath()));
+        if (log.LogData().recordCount() != kRecords)
+            state.SkipWithError("the session lost rows");
+    }
+}
+BENCHMARK(BM_OpenLogTableOnly)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The import's bytes by plain file I/O: read the raw log, write and sync the saved size.
+void BM_PlainImportIO(benchmark::State &state)
+{
+    const QByteArray buffer(sessionBytes(), 'x');
+    const QString temp = benchFolder() + QStringLiteral("/plain.tmp");
+    const QString target = benchFolder() + QStringLiteral("/plain.bin");
+    for (auto _ : state) {
+        QFile raw(rawLogPath());
+        raw.open(QIODevice::ReadOnly);
+        QByteArray bytes = raw.readAll();
+        benchmark::DoNotOptimize(bytes.data());
+        QFile file(temp);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(buffer);
+        file.flush();
+        ::fsync(file.handle());
+        file.close();
+        ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData());
+    }
+}
+BENCHMARK(BM_PlainImportIO)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The open's bytes by plain file I/O: read the saved file.
+void BM_PlainOpenIO(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QFile file(sessionPath());
+        file.open(QIODevice::ReadOnly);
+        QByteArray data = file.readAll();
+        benchmark::DoNotOptimize(data.data());
+    }
+    state.SetBytesProcessed(state.iterations() * sessionBytes());
+}
+BENCHMARK(BM_PlainOpenIO)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The same read into a buffer allocated once, as a program that keeps its memory would.
+void BM_PlainOpenIOReusedBuffer(benchmark::State &state)
+{
+    QByteArray buffer(sessionBytes(), '\0');
+    for (auto _ : state) {
+        QFile file(sessionPath());
+        file.open(QIODevice::ReadOnly);
+        benchmark::DoNotOptimize(file.read(buffer.data(), buffer.size()));
+    }
+    state.SetBytesProcessed(state.iterations() * sessionBytes());
+}
+BENCHMARK(BM_PlainOpenIOReusedBuffer)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+} // namespace

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "logger/LogRecords.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace zel {
+
+class ImportObserver;
+class RecordTable;
+class TKRO_Data;
+class TLogFile;
+
+/// Turns a raw ".Dsh" log into rows of the data module's LogDataTable: defines the columns
+/// from the log header when the log is opened, then stores one row per raw record, saving
+/// logs of more than 180000 records in numbered parts.
+///
+/// Parts are written to "<data folder>/<card ID>" when the card ID is a safe folder name,
+/// otherwise to the data folder itself, each under the first free name ("run_1.KRO", or
+/// "run_1 (2).KRO" when that exists). When a save fails, the parts already written stay:
+/// each is a whole session log; savedParts() lists them.
+class LogImport
+{
+public:
+    /// Records per part: a log is split once it has more.
+    static constexpr int kSplitRecords = 180000;
+
+    /// An import into \a data's LogDataTable that reports to \a observer.
+    LogImport(TKRO_Data &data, ImportObserver &observer);
+
+    /// Header positions considered for columns: 0 .. count-1 (default LoggerChannelCount()).
+    void setChannelCount(int count) { m_channelCount = count; }
+    /// Card ID whose folder receives split parts.
+    void setCardID(const QString &id) { m_cardID = id; }
+    /// The program's Data folder, under which split parts are saved.
+    void setDataFolder(const QString &folder) { m_dataFolder = folder; }
+
+    /// Makes opening \a log define the table's columns (its AfterOpenLog notification); this
+    /// object must outlive every later opening of \a log.
+    void attach(TLogFile &log);
+    /// Defines the table's columns for a log with this header and fills LogChannels; the
+    /// data module's formula variables become the maths variables and LogChannels.
+    void defineColumns(const TDataDictionary &header);
+    /// Stores the header row and one row per record of the open \a log, splitting as needed.
+    /// Unless split, the table stays open for the caller to save.
+    void fill(TLogFile &log);
+    /// attach, open \a rawLogPath and fill.
+    void importFile(TLogFile &log, const QString &rawLogPath);
+
+    /// Names a formula may use: the fixed columns of that list, then every channel column.
+    const QStringList &LogChannels() const { return m_logChannels; }
+    /// Maths channels left out because their name belongs to a logged column.
+    const QStringList &skippedMathsChannels() const { return m_skippedMaths; }
+    /// Paths of the parts saved so far, in order.
+    const QStringList &savedParts() const { return m_savedParts; }
+    /// Folder the parts go to (set once a part is saved).
+    QString splitFolder() const { return m_splitFolder; }
+    /// True once the log was saved in parts.
+    bool wasSplit() const { return !m_savedParts.isEmpty(); }
+
+private:
+    void appendHeaderRow(RecordTable &table);
+    void savePart(RecordTable &table, const QString &rawLogPath, int part);
+    QString partFolder() const;
+
+    TKRO_Data &m_data;
+    ImportObserver &m_observer;
+    int m_channelCount;
+    QString m_cardID;
+    QString m_dataFolder;
+
+    QStringList m_logChannels;
+    QStringList m_skippedMaths;
+    std::array<int, kMaxLogChannels> m_positionColumn {}; // column of each position, or -1
+    int m_readablePositions = 0;
+    QStringList m_savedParts;
+    QString m_splitFolder;
+};
+
+} // namespace zel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace zel {
+
+/// A raw log's file name up to its first "." ("run.2.Dsh" gives "run"), folder removed.
+QString logStem(const QString &rawLogPath);
+
+/// "<folder>/<stem><extension>" when no file of that name exists in \a folder (compared
+/// without regard to case, as the card's files are), otherwise the first free
+/// "<folder>/<stem> (n)<extension>" for n = 2, 3, ..., so an existing session log is never
+/// replaced.
+QString freeFileName(const QString &folder, const QString &stem, const QString &extension);
+
+/// Path of the entry of \a folder named \a name without regard to case (the first match in
+/// name order), or "<folder>/<name>" when there is none.
+QString existingFileName(const QString &folder, const QString &name);
+
+} // namespace zel

@@ -1,0 +1,201 @@
+#include "session/TKRO_Data.h"
+
+#include "session/MathsEvaluator.h"
+#include "session/SessionFileName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace zel {
+
+namespace {
+
+bool isWritableFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+// A template block holds its stated number of bytes, but never more than the block itself
+// or the store it is copied into; a negative count copies nothing.
+QByteArray layoutFrom(const QByteArray &block, qint64 count)
+{
+    QByteArray store(TKRO_Data::kLayoutStoreSize, '\0');
+    const qint64 n = std::clamp<qint64>(count, 0, std::min<qint64>(block.size(), store.size()));
+    std::copy_n(block.constData(), n, store.data());
+    return store;
+}
+
+} // namespace
+
+TKRO_Data::TKRO_Data()
+{
+    defineTables();
+    FLogDataTable.BeforePost = [this] { LogDataTableBeforePost(FLogDataTable); };
+    FMaths.BeforePost = [this] { LogDataTableBeforePost(FMaths); };
+}
+
+void TKRO_Data::defineTables()
+{
+    FFormulas.addColumn(QStringLiteral("FormulaName"), ColumnType::Text, 20);
+    FFormulas.addColumn(QStringLiteral("Formula"), ColumnType::Memo);
+
+    FMaths.addColumn(QStringLiteral("ReadingID"), ColumnType::Integer);
+    FMaths.addIndex(QStringLiteral("ReadingID"), QStringLiteral("ReadingID"));
+
+    FMapTable.addColumn(QStringLiteral("ReadingID"), ColumnType::Integer);
+    FMapTable.addColumn(QStringLiteral("GPS Longitude"), ColumnType::Real);
+    FMapTable.addColumn(QStringLiteral("GPS Latitude"), ColumnType::Real);
+    FMapTable.addColumn(QStringLiteral("GPS Altitude"), ColumnType::Real);
+    FMapTable.addIndex(QStringLiteral("Reading"), QStringLiteral("ReadingID"));
+
+    FTrackTable.addColumn(QStringLiteral("RecType"), ColumnType::Integer);
+    for (const char *name : { "X1", "Y1", "X2", "Y2", "Slope", "distance" })
+        FTrackTable.addColumn(QString::fromLatin1(name), ColumnType::Real);
+    FTrackTable.addColumn(QStringLiteral("Trigger"), ColumnType::Integer);
+    FTrackTable.addColumn(QStringLiteral("Description"), ColumnType::Text, 31);
+
+    FCardID.addColumn(QStringLiteral("Date"), ColumnType::Date);
+    FCardID.addColumn(QStringLiteral("CardID"), ColumnType::Text, 20);
+    FCardID.addColumn(QStringLiteral("Folder"), ColumnType::Text, 255);
+    FCardID.setIndexFieldNames(QStringLiteral("CardID"));
+
+    FTemplateData.addColumn(QStringLiteral("RecordType"), ColumnType::Text, 20);
+    for (const char *name :
+        { "RecID", "ECUModel", "ECUVersion", "ECURelease", "SoftwareVersion", "DataVersion" })
+        FTemplateData.addColumn(QString::fromLatin1(name), ColumnType::Integer);
+    FTemplateData.addColumn(QStringLiteral("ShowForm"), ColumnType::Boolean);
+    FTemplateData.addColumn(QStringLiteral("DataSize"), ColumnType::Integer);
+    for (int i = 1; i <= 5; ++i)
+        FTemplateData.addColumn(QStringLiteral("Datasize%1").arg(i), ColumnType::Integer);
+    FTemplateData.addColumn(QStringLiteral("Data"), ColumnType::Bytes, kLayoutStoreSize);
+    for (int i = 1; i <= 5; ++i)
+        FTemplateData.addColumn(
+            QStringLiteral("Data%1").arg(i), ColumnType::Bytes, kLayoutStoreSize);
+}
+
+void TKRO_Data::DataModuleCreate(const QString &programFolder)
+{
+    FCardIDFile.clear();
+
+    FTemplateData.close();
+    FTemplateData.open();
+    const QString templateFile = existingFileName(programFolder, QStringLiteral("DEFAULTS.SRN"));
+    if (QFileInfo(templateFile).isFile())
+        FTemplateData.loadFromFile(templateFile);
+    ReadConfigFromFile();
+
+    FProgramDataFolder = QDir(programFolder).filePath(QStringLiteral("Data"));
+    if (!isWritableFolder(FProgramDataFolder)) {
+        FProgramDataFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                                 .filePath(QStringLiteral("Data"));
+        QDir().mkpath(FProgramDataFolder);
+    }
+    const QString register_ = existingFileName(FProgramDataFolder, QStringLiteral("CardID.dta"));
+    if (QFileInfo(register_).isFile()) {
+        FCardID.loadFromFile(register_);
+    } else {
+        FCardID.close();
+        FCardID.open();
+        FCardID.saveToFile(register_);
+    }
+    FCardIDFile = register_;
+    FTelemetry_on = false;
+}
+
+void TKRO_Data::ReadConfigFromFile()
+{
+    if (!FTemplateData.isOpen() || FTemplateData.findColumn(QStringLiteral("RecordType")) < 0)
+        return;
+    if (!FTemplateData.Locate(QStringLiteral("RecordType"), { QStringLiteral("ECUCONFIG") }))
+        return;
+    const auto bytesOf = [this](const char *column) {
+        const int index = FTemplateData.findColumn(QString::fromLatin1(column));
+        return index < 0 ? QByteArray() : FTemplateData.field(index).asBytes();
+    };
+    const auto countOf = [this](const char *column) {
+        const int index = FTemplateData.findColumn(QString::fromLatin1(column));
+        return index < 0
+            ? qint64(0)
+            : qint64(FTemplateData.numberAt(index, FTemplateData.viewRow(FTemplateData.recNo())));
+    };
+    FLayoutStore = layoutFrom(bytesOf("Data"), countOf("DataSize"));
+    FLayoutStore1 = layoutFrom(bytesOf("Data1"), countOf("Datasize1"));
+}
+
+void TKRO_Data::setVars(const QStringList &names)
+{
+    Fvars = names;
+    Fvals.assign(size_t(names.size()), 0.0);
+    FHookTable = nullptr;
+}
+
+void TKRO_Data::setMaths(MathsEvaluator *evaluator)
+{
+    FMaths_ = evaluator;
+    FHookTable = nullptr;
+}
+
+void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
+{
+    FSkippedMaths = names;
+    FHookTable = nullptr;
+}
+
+void TKRO_Data::resolveHookColumns(const RecordTable &table)
+{
+    FVarColumns.clear();
+    for (const QString &name : Fvars)
+        FVarColumns.push_back(table.findColumn(name));
+    FMathsColumns.clear();
+    FMathsVars.clear();
+    const QStringList channels = FMaths_ ? FMaths_->channelNames() : QStringList();
+    for (const QString &name : channels) {
+        const bool skipped = FSkippedMaths.contains(name, Qt::CaseInsensitive);
+        const int column = skipped ? -1 : table.findColumn(name);
+        FMathsColumns.push_back(column);
+        // Only the variables counted by Num take results; names the engine may have added
+        // beyond them at run time have no entry in vals.
+        int var = -1;
+        for (int i = 0; i < Num() && var < 0; ++i) {
+            if (Fvars[i].compare(name, Qt::CaseInsensitive) == 0)
+                var = i;
+        }
+        FMathsVars.push_back(var);
+    }
+    FHookTable = &table;
+    FHookColumnCount = table.columnCount();
+}
+
+void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
+{
+    if (Num() <= 0)
+        return;
+    if (FHookTable != &table || FHookColumnCount != table.columnCount())
+        resolveHookColumns(table);
+    for (size_t i = 0; i < FVarColumns.size(); ++i) {
+        if (FVarColumns[i] >= 0)
+            Fvals[i] = table.field(FVarColumns[i]).asReal();
+    }
+    for (size_t d = 0; d < FMathsColumns.size(); ++d) {
+        const int column = FMathsColumns[d];
+        if (column < 0)
+            continue;
+        Field cell = table.field(column);
+        try {
+            cell.setReal(FMaths_->evaluate(int(d), Num(), Fvars, Fvals));
+        } catch (...) {
+            // A formula that fails gives 0 for this row; the row is still stored.
+            cell.setReal(0.0);
+            continue;
+        }
+        if (FMathsVars[d] >= 0)
+            Fvals[size_t(FMathsVars[d])] = cell.asReal();
+    }
+}
+
+} // namespace zel

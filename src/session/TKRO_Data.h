@@ -1,0 +1,136 @@
+#pragma once
+
+#include "logger/TLogFile.h"
+#include "session/RecordTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace zel {
+
+class MathsEvaluator;
+
+/// The application's shared tables and services: the import table of session logs, the
+/// table a session file is opened through, the card-ID register, the configuration template
+/// and the hook that computes maths channels as each imported row is stored. One object is
+/// created at start-up and handed to every window that needs it.
+class TKRO_Data
+{
+public:
+    /// Size of each of the configuration template's two layout stores.
+    static constexpr int kLayoutStoreSize = 32768;
+
+    /// Creates the tables with their column definitions; nothing is read yet.
+    TKRO_Data();
+    TKRO_Data(const TKRO_Data &) = delete;
+    TKRO_Data &operator=(const TKRO_Data &) = delete;
+
+    /// Start-up: reads "DEFAULTS.SRN" from \a programFolder when present, and loads the
+    /// card-ID register "CardID.dta" from the program's Data folder, creating both the
+    /// folder and an empty register when missing. The Data folder is \a programFolder/Data,
+    /// or the user's application-data folder when the program's folder cannot be written.
+    void DataModuleCreate(const QString &programFolder);
+
+    /// Store hook of LogDataTable and Maths: copies the row's values of the formula
+    /// variables into vals, then computes each maths channel into its column (0 when its
+    /// formula fails), so that later channels see earlier results. Column positions are
+    /// resolved once per table and variable list.
+    void LogDataTableBeforePost(RecordTable &table);
+
+    /// Copies the template row "ECUCONFIG" into the two layout stores; bytes beyond what
+    /// a block or its stated size holds read as zero. Without the row nothing changes.
+    void ReadConfigFromFile();
+
+    /// The import table of session logs.
+    RecordTable &LogDataTable() { return FLogDataTable; }
+    /// The table a session file is loaded into while it is opened or saved.
+    RecordTable &ExLogData() { return FExLogData; }
+    /// The formula repository.
+    RecordTable &Formulas() { return FFormulas; }
+    /// A second table with the maths store hook.
+    RecordTable &Maths() { return FMaths; }
+    /// GPS points of a track map.
+    RecordTable &MapTable() { return FMapTable; }
+    /// Track lines.
+    RecordTable &TrackTable() { return FTrackTable; }
+    /// The card-ID register.
+    RecordTable &CardID() { return FCardID; }
+    /// The ECU configuration template.
+    RecordTable &TemplateData() { return FTemplateData; }
+    /// Raw log reader kept for the live telemetry feature.
+    TLogFile &LogFile() { return FLogFile; }
+
+    /// Formula variable names: maths variables first, then log channel names.
+    const QStringList &vars() const { return Fvars; }
+    /// Values of the formula variables, Num() long.
+    std::vector<double> &vals() { return Fvals; }
+    /// Number of formula variables.
+    int Num() const { return int(Fvars.size()); }
+    /// Replaces the formula variables; every value starts at 0.
+    void setVars(const QStringList &names);
+
+    /// The maths channel definitions and engine (not owned); null computes nothing.
+    MathsEvaluator *maths() const { return FMaths_; }
+    /// Sets the maths channel definitions and engine (not owned).
+    void setMaths(MathsEvaluator *evaluator);
+    /// Definitions that the import gave no column of their own (their name belongs to a
+    /// logged column); the hook never computes them, so logged data is never overwritten.
+    void setSkippedMathsChannels(const QStringList &names);
+
+    /// The program's Data folder chosen by DataModuleCreate.
+    QString ProgramDataFolder() const { return FProgramDataFolder; }
+    /// Path of the card-ID register file.
+    QString CardIDFile() const { return FCardIDFile; }
+    /// ID of the current card.
+    QString KROCardID() const { return FKROCardID; }
+    /// Sets the ID of the current card.
+    void setKROCardID(const QString &id) { FKROCardID = id; }
+    /// Backup folder of the current card.
+    QString KROCardIDBackup() const { return FKROCardIDBackup; }
+    /// Sets the backup folder of the current card.
+    void setKROCardIDBackup(const QString &folder) { FKROCardIDBackup = folder; }
+    /// Whether live telemetry runs; the windows never start it.
+    bool Telemetry_on() const { return FTelemetry_on; }
+    /// The template's first layout store.
+    const QByteArray &layoutStore() const { return FLayoutStore; }
+    /// The template's second layout store.
+    const QByteArray &layoutStore1() const { return FLayoutStore1; }
+
+private:
+    void defineTables();
+    void resolveHookColumns(const RecordTable &table);
+
+    RecordTable FLogDataTable;
+    RecordTable FExLogData;
+    RecordTable FFormulas;
+    RecordTable FMaths;
+    RecordTable FMapTable;
+    RecordTable FTrackTable;
+    RecordTable FCardID;
+    RecordTable FTemplateData;
+    TLogFile FLogFile;
+
+    QStringList Fvars;
+    std::vector<double> Fvals;
+    MathsEvaluator *FMaths_ = nullptr;
+    QStringList FSkippedMaths;
+
+    // Column positions for the store hook, valid for one table layout.
+    const RecordTable *FHookTable = nullptr;
+    int FHookColumnCount = -1;
+    std::vector<int> FVarColumns; // per variable: its column, or -1
+    std::vector<int> FMathsColumns; // per definition: its column, or -1 when not computed
+    std::vector<int> FMathsVars; // per definition: its variable index, or -1
+
+    QString FProgramDataFolder;
+    QString FCardIDFile;
+    QString FKROCardID;
+    QString FKROCardIDBackup;
+    bool FTelemetry_on = false;
+    QByteArray FLayoutStore;
+    QByteArray FLayoutStore1;
+};
+
+} // namespace zel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "session/TimingNode.h"
+
+#include <QObject>
+
+namespace zel {
+
+/// The timing tree as the session objects build it: one top-level node per log, laps under
+/// it, sectors and differences below. A window binds a tree widget to it.
+class TimingTree : public QObject
+{
+    Q_OBJECT
+public:
+    /// An empty tree.
+    explicit TimingTree(QObject *parent = nullptr);
+
+    /// Top-level nodes, in the order added.
+    const std::vector<std::unique_ptr<TimingNode>> &topLevel() const { return m_top; }
+    /// Adds a top-level node.
+    TimingNode *addTopLevel(const QString &text);
+    /// Adds a child under \a parent.
+    TimingNode *addChild(TimingNode *parent, const QString &text);
+    /// Replaces a node's text.
+    void setText(TimingNode *node, const QString &text);
+    /// The first top-level node with exactly this text, or null.
+    TimingNode *findTopLevel(const QString &text) const;
+    /// Removes every node.
+    void clear();
+
+Q_SIGNALS:
+    /// Nodes were added, renamed or removed.
+    void changed();
+
+private:
+    std::vector<std::unique_ptr<TimingNode>> m_top;
+};
+
+} // namespace zel

@@ -1,0 +1,195 @@
+#include "ZelRun.h"
+#include "logger/LoggerChannelCount.h"
+#include "logger/RawLogWriter.h"
+#include "session/RecordTable.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+class ZelImportTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { resetLoggerChannelCount(); }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString writeLog(const QString &name, int records)
+    {
+        RawLogWriter writer({ QStringLiteral("RPM"), QStringLiteral("Oil Temp.") });
+        TLogRecord record {};
+        for (int i = 1; i <= records; ++i) {
+            record.RecordID = std::uint32_t(i);
+            record.LapNumber = 1;
+            record.ChannelData[0] = 1000.0f * float(i);
+            record.ChannelData[1] = 0.1f;
+            writer.appendRecord(record);
+        }
+        writer.save(path(name));
+        return path(name);
+    }
+
+    // Every ".kro" file below the test folder, without regard to case.
+    QStringList sessionFiles() const
+    {
+        QStringList files;
+        QDirIterator it(m_dir.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            if (file.endsWith(".kro", Qt::CaseInsensitive))
+                files << QDir(m_dir.path()).relativeFilePath(file);
+        }
+        files.sort();
+        return files;
+    }
+
+    static void expectOneLineFailure(const ZelRun &run)
+    {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith(u'\n'));
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(ZelImportTest, ADemoCardImportsIntoItsCardFolderWithoutReplacingEarlierImports)
+{
+    const ZelRun demo = runZelCommand({ "demo", path("card") });
+    ASSERT_EQ(demo.status, 0) << demo.err.toStdString();
+    EXPECT_TRUE(demo.out.contains("Datalog1.Dsh"));
+
+    const QStringList import { "import", path("card/Logs/Datalog1.Dsh"), "--card", path("card"),
+        "--data", path("Data") };
+    const ZelRun first = runZelCommand(import);
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, "Saved " + path("Data/DEMO/Datalog1.kro") + "\n");
+    const ZelRun second = runZelCommand(import);
+    ASSERT_EQ(second.status, 0) << second.err.toStdString();
+    EXPECT_EQ(second.out, "Saved " + path("Data/DEMO/Datalog1 (2).kro") + "\n");
+
+    RecordTable table;
+    table.loadFromFile(path("Data/DEMO/Datalog1.kro"));
+    EXPECT_EQ(table.columnCount(), 30 + 47);
+    EXPECT_EQ(table.column(30).name, "KRO_Analogue_1");
+    EXPECT_GT(table.rowCount(), 1000);
+}
+
+TEST_F(ZelImportTest, OutputIsReplacedOnlyWhenAskedTo)
+{
+    const QString log = writeLog("run.Dsh", 3);
+    QFile existing(path("out.kro"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old");
+    existing.close();
+
+    const ZelRun refused
+        = runZelCommand({ "import", log, "-o", path("out.kro"), "--data", path("Data") });
+    expectOneLineFailure(refused);
+    EXPECT_TRUE(refused.err.contains("--overwrite"));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "old");
+    existing.close();
+
+    const ZelRun replaced = runZelCommand({ "import", log, "-o", path("out.kro"), "--overwrite" });
+    ASSERT_EQ(replaced.status, 0) << replaced.err.toStdString();
+    RecordTable table;
+    table.loadFromFile(path("out.kro"));
+    EXPECT_EQ(table.rowCount(), 4);
+    EXPECT_EQ(table.column(31).name, "Oil_Temp");
+}
+
+TEST_F(ZelImportTest, EveryFailureExitsWithOneLineAndLeavesNoSessionFile)
+{
+    writeLog("run.Dsh", 3);
+    QFile text(path("notes.Dsh"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is not a raw log\n");
+    text.close();
+
+    const QList<QStringList> cases {
+        { "import", path("missing.Dsh"), "--data", path("Data") },
+        { "import", path("notes.Dsh"), "--data", path("Data") },
+        { "import", path("run.Dsh"), "-o", path("no/such/folder/out.kro") },
+        // Folders that cannot be made: a file stands where they would go.
+        { "import", path("run.Dsh"), "--data", path("notes.Dsh") },
+        { "import", path("run.Dsh"), "-o", path("notes.Dsh/out.kro") },
+        { "import", path("run.Dsh"), "--card", path("nocard") },
+        { "import" },
+        { "import", path("run.Dsh"), "--bogus" },
+    };
+    for (const QStringList &args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        expectOneLineFailure(runZelCommand(args));
+    }
+    EXPECT_EQ(sessionFiles(), QStringList());
+}
+
+TEST_F(ZelImportTest, ExportWritesDataRowsWithColumnNamesAtFullPrecision)
+{
+    RecordTable table;
+    table.addColumn("RecordType", ColumnType::Integer);
+    table.addColumn("ReadingID", ColumnType::Integer);
+    table.addColumn("Driver", ColumnType::Text, 50);
+    table.addColumn("Oil Temp", ColumnType::Real);
+    table.addColumn("LapID", ColumnType::LongWord);
+    table.open();
+    const struct
+    {
+        int type;
+        int reading;
+        const char *driver;
+        double oil;
+        double lapId;
+    } rows[] = { { 2, 0, "Ann, \"the\" driver", 0, 0 }, { 1, 1, "", 0.1f, 4000000000.0 },
+        { 1, 2, "", -2.5, 7 } };
+    for (const auto &r : rows) {
+        table.Append();
+        table.field(0).setInteger(r.type);
+        table.field(1).setInteger(r.reading);
+        table.field(2).setText(r.driver);
+        if (r.type == 1) {
+            table.field(3).setReal(r.oil);
+            table.field(4).setReal(r.lapId);
+        }
+        table.Post();
+    }
+    table.saveToFile(path("run.kro"));
+
+    const ZelRun run = runZelCommand({ "export", path("run.kro"), "--csv", path("run.csv") });
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QFile csv(path("run.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(),
+        "RecordType,ReadingID,Driver,Oil Temp,LapID\n"
+        "1,1,,0.10000000149011612,4000000000\n"
+        "1,2,,-2.5,7\n");
+
+    QFile::remove(path("run.csv"));
+    expectOneLineFailure(
+        runZelCommand({ "export", path("missing.kro"), "--csv", path("run.csv") }));
+    expectOneLineFailure(
+        runZelCommand({ "export", path("run.kro"), "--csv", path("no/such/run.csv") }));
+    expectOneLineFailure(runZelCommand({ "export", path("run.kro") }));
+    EXPECT_FALSE(QFileInfo::exists(path("run.csv")));
+}
+
+TEST_F(ZelImportTest, ASplitImportReportsEveryPart)
+{
+    const QString log = writeLog("big.Dsh", 180001);
+    const ZelRun run = runZelCommand({ "import", log, "--data", path("Data") });
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(
+        run.out, "Saved " + path("Data/big_1.KRO") + "\nSaved " + path("Data/big_2.KRO") + "\n");
+    EXPECT_TRUE(run.err.startsWith("This log is very large and will be split into sections\n"));
+    EXPECT_TRUE(run.err.contains("Split number 1 saved.\n"));
+    EXPECT_TRUE(run.err.contains("It is saved and split into 2 Sections"));
+}

@@ -1,0 +1,22 @@
+#include "tools/zel/DemoCommand.h"
+
+#include "card/DemoCard.h"
+
+#include <QDir>
+
+namespace zel {
+
+int runDemoCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1 || args.first().startsWith(u'-')) {
+        err << "zel demo: usage: zel demo ROOT\n";
+        return 1;
+    }
+    const QStringList logs = DemoCard().write(args.first());
+    out << "Demo card written to " << QDir::toNativeSeparators(args.first()) << "\n";
+    for (const QString &log : logs)
+        out << "  " << QDir::toNativeSeparators(log) << "\n";
+    return 0;
+}
+
+} // namespace zel

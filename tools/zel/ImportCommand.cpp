@@ -1,0 +1,202 @@
+#include "tools/zel/ImportCommand.h"
+
+#include "common/FolderName.h"
+#include "logger/LogRecords.h"
+#include "logger/TKROSettings.h"
+#include "logger/TLogFile.h"
+#include "session/ImportObserver.h"
+#include "session/LogImport.h"
+#include "session/RecordTable.h"
+#include "session/SessionFileName.h"
+#include "session/TKRO_Data.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace zel {
+
+namespace {
+
+const char kUsage[] = "zel import: usage: zel import RAW.Dsh [--card ROOT] [--data DIR] [-o "
+                      "OUT.kro] [--overwrite]\n";
+
+struct ImportOptions
+{
+    QString raw;
+    QString card;
+    QString data;
+    QString output;
+    bool overwrite = false;
+};
+
+std::optional<ImportOptions> parse(const QStringList &args)
+{
+    ImportOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == QLatin1String("--card") && hasValue)
+            options.card = args[++i];
+        else if (arg == QLatin1String("--data") && hasValue)
+            options.data = args[++i];
+        else if (arg == QLatin1String("-o") && hasValue)
+            options.output = args[++i];
+        else if (arg == QLatin1String("--overwrite"))
+            options.overwrite = true;
+        else if (options.raw.isEmpty() && !arg.startsWith(u'-'))
+            options.raw = arg;
+        else
+            return std::nullopt;
+    }
+    if (options.raw.isEmpty())
+        return std::nullopt;
+    return options;
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+// Messages go to the terminal: boxes and the status line as lines on stderr, progress as
+// a percentage redrawn in place when stderr is a terminal.
+class TerminalObserver : public ImportObserver
+{
+public:
+    explicit TerminalObserver(QTextStream &err)
+        : m_err(err)
+        , m_terminal(isatty(fileno(stderr)) == 1)
+    { }
+
+    void showMessage(const QString &text) override { line(text); }
+    void showStatus(const QString &text) override { line(text); }
+    void setProgressRange(qint64 maximum) override
+    {
+        m_maximum = maximum;
+        m_done = 0;
+        m_shown = -1;
+    }
+    void advanceProgress() override
+    {
+        ++m_done;
+        if (!m_terminal || m_maximum <= 0)
+            return;
+        const int percent = int(100 * std::min(m_done, m_maximum) / m_maximum);
+        if (percent != m_shown) {
+            m_shown = percent;
+            m_err << "\rImporting: " << percent << "%";
+            m_err.flush();
+        }
+    }
+    void finish()
+    {
+        clearProgress();
+        m_err.flush();
+    }
+
+private:
+    void line(const QString &text)
+    {
+        clearProgress();
+        m_err << QString(text).remove(u'\r') << "\n";
+        m_err.flush();
+    }
+
+    // Blanks the percentage so that the next line starts on a clean line.
+    void clearProgress()
+    {
+        if (m_terminal && m_shown >= 0)
+            m_err << "\r                \r";
+        m_shown = -1;
+    }
+
+    QTextStream &m_err;
+    bool m_terminal;
+    qint64 m_maximum = 0;
+    qint64 m_done = 0;
+    int m_shown = -1;
+};
+
+QString defaultDataFolder()
+{
+    const QString base = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                      : QDir::currentPath();
+    return QDir(base).filePath(QStringLiteral("Data"));
+}
+
+} // namespace
+
+int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const std::optional<ImportOptions> options = parse(args);
+    if (!options) {
+        err << kUsage;
+        return 1;
+    }
+    if (!QFileInfo(options->raw).isFile())
+        fail(QStringLiteral("\"%1\" does not exist or is not a file").arg(options->raw));
+    if (!options->output.isEmpty() && QFileInfo::exists(options->output) && !options->overwrite)
+        fail(QStringLiteral("\"%1\" already exists; use --overwrite to replace it")
+                 .arg(options->output));
+
+    // Without a card every position of the header is read and the card ID is empty.
+    int channelCount = kMaxLogChannels;
+    QString cardID;
+    if (!options->card.isEmpty()) {
+        const QString data = existingFileName(options->card, QStringLiteral("Data"));
+        const QString settingsFile = existingFileName(data, QStringLiteral("Settings.prm"));
+        if (!QFileInfo(settingsFile).isFile())
+            fail(QStringLiteral("\"%1\" has no Data/Settings.prm").arg(options->card));
+        TKROSettings settings;
+        settings.setSettingsFileName(settingsFile);
+        settings.LoadSettingsTable();
+        channelCount = settings.channelCount();
+        cardID = settings.settings().DataDict.DriverName.toString();
+    }
+    const QString dataFolder = options->data.isEmpty() ? defaultDataFolder() : options->data;
+
+    TKRO_Data data;
+    TerminalObserver observer(err);
+    LogImport import(data, observer);
+    import.setChannelCount(channelCount);
+    import.setCardID(cardID);
+    import.setDataFolder(dataFolder);
+    TLogFile log;
+    try {
+        import.importFile(log, options->raw);
+    } catch (const std::exception &error) {
+        observer.finish();
+        if (import.savedParts().isEmpty())
+            throw;
+        // Parts written before the failure are whole session logs: keep them and say so.
+        fail(QStringLiteral("%1 (parts saved before the failure are kept: %2)")
+                 .arg(QString::fromUtf8(error.what()),
+                     import.savedParts().join(QLatin1String(", "))));
+    }
+    observer.finish();
+
+    if (import.wasSplit()) {
+        for (const QString &part : import.savedParts())
+            out << "Saved " << QDir::toNativeSeparators(part) << "\n";
+        return 0;
+    }
+    QString target = options->output;
+    if (target.isEmpty()) {
+        const QString folder
+            = isSafeFolderName(cardID) ? QDir(dataFolder).filePath(cardID) : dataFolder;
+        if (!QDir().mkpath(folder))
+            fail(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
+        target = freeFileName(folder, logStem(options->raw), QStringLiteral(".kro"));
+    }
+    data.LogDataTable().saveToFile(target);
+    out << "Saved " << QDir::toNativeSeparators(target) << "\n";
+    return 0;
+}
+
+} // namespace zel
