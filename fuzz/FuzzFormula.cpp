@@ -1,9 +1,13 @@
 // Any formula text, however long, deep or malformed, compiles or fails with an error and
 // then runs to a value or a FormulaException: never a crash, a hang or a read out of bounds.
+// The same holds for program texts (SUB, GLOBAL, CONST) and the runs of their sub-formulas,
+// with host functions and a module registered so that member paths are reached too.
 
+#include "formula/ApplicationFunctions.h"
 #include "formula/FormulaException.h"
 #include "formula/TTalFormula.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +41,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     dialogs.input = [](const QString &, const QString &, QString &) { return true; };
     dialogs.message = [](const QString &, const QString &, int) { return 1; };
     f.setDialogs(dialogs);
+    f.setMaxCallDepth(64);
+    registerApplicationFunctions(f);
+    const pformulafunction first = [](TFormulaCalc &C, TCalcItem &r) { r = C.Item(0); };
+    PTableItem obj = f.AddUserFunction("obj", 0, first, true);
+    f.AddModuleFunction(obj, "size", 0, first);
+    f.AddModuleFunction(obj, "setsize", 1, first);
+    PTableItem inner = f.AddModuleFunction(obj, "inner", -1, first, true);
+    f.AddModuleFunction(inner, "pair", 2, first);
+
+    if (options & 128) {
+        try {
+            f.CompileProgram(text);
+        } catch (const FormulaException &) {
+            if (f.Error() == ER_Ok)
+                __builtin_trap();
+        }
+        const size_t subs = std::min<size_t>(f.SubFormula().size(), 8);
+        for (size_t i = 0; i < subs; ++i) {
+            TCalcArray args(size_t(f.SubFormula()[i].paramcount), TCalcItem::number(2));
+            try {
+                f.RunSub(int(i), &args);
+            } catch (const FormulaException &) {
+            }
+            try {
+                f.RunSub(f.SubFormula()[i].name, nullptr);
+            } catch (const FormulaException &) {
+            }
+        }
+        return 0;
+    }
 
     const QStringList names{QStringLiteral("rpm"), QStringLiteral("speed"), QStringLiteral("s")};
     TCalcArray vals{TCalcItem::number(6500), TCalcItem::number(-12.5), TCalcItem::text("abc")};

@@ -37,6 +37,23 @@ private:
     TTalSubFormula *m_previous;
 };
 
+// Counts a run of a formula for a scope, whichever way the scope is left.
+class RunningFormula
+{
+public:
+    explicit RunningFormula(TTalSubFormula &f)
+        : m_formula(f)
+    {
+        ++m_formula.running;
+    }
+    ~RunningFormula() { --m_formula.running; }
+    RunningFormula(const RunningFormula &) = delete;
+    RunningFormula &operator=(const RunningFormula &) = delete;
+
+private:
+    TTalSubFormula &m_formula;
+};
+
 char16_t upperAscii(char16_t c)
 {
     return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
@@ -191,6 +208,7 @@ void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
     fstop = false;
     {
         CurrentFormula current(pformula, &f);
+        RunningFormula running(f);
         Execute(f.fcompiled);
     }
     for (qsizetype i = 0; i < copied; ++i)
@@ -331,8 +349,19 @@ void TTalFormula::Execute(const QString &code)
                 args[size_t(k)] = C.Item(count - 1 - k);
             for (int k = 0; k < count; ++k)
                 C.Drop();
+            TTalSubFormula &callee = fsubformula[i];
             ++fcalldepth;
-            Run(fsubformula[i], count, &args);
+            if (callee.running > 0) {
+                // A sub-formula calling itself: its parameters and variables live in one
+                // record, so the caller's are put aside for the inner run.
+                const TCalcArray values = callee.values;
+                const QStringList names = callee.varnames;
+                Run(callee, count, &args);
+                callee.values = values;
+                callee.varnames = names;
+            } else {
+                Run(callee, count, &args);
+            }
             --fcalldepth;
             if (fstopped)
                 return;
@@ -435,6 +464,40 @@ void TTalFormula::Execute(const QString &code)
             throw wrongBytecode();
         }
     }
+}
+
+// --- programs ---------------------------------------------------------------------------
+
+QString TTalFormula::RunSub(const QString &name, TCalcArray *vals)
+{
+    for (size_t i = 0; i < fsubformula.size(); ++i)
+        if (sameName(fsubformula[i].name, name))
+            return RunSub(int(i), vals);
+    raiseRunError(ER_UNKNOWN, name);
+}
+
+QString TTalFormula::RunSub(int idx, TCalcArray *vals)
+{
+    S.Clear();
+    C.Clear();
+    if (idx < 0 || size_t(idx) >= fsubformula.size())
+        raiseRunError(ER_UNKNOWN, QString::number(idx));
+    TTalSubFormula &f = fsubformula[size_t(idx)];
+    if ((f.paramcount > 0 && !vals) || (vals && qsizetype(vals->size()) != f.paramcount))
+        raiseRunError(ER_NOTENOUGH, QString());
+    fexecuted = 0;
+    fcalldepth = 0;
+    Run(f, f.paramcount, vals);
+    if (fstopped)
+        return QString();
+    return C.PopS();
+}
+
+void TTalFormula::raiseRunError(TFormulaError e, const QString &name)
+{
+    ferror = e;
+    tmp = name;
+    throw FormulaException(GetLastErrorStr());
 }
 
 // --- variables by name ------------------------------------------------------------------

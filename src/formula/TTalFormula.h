@@ -42,6 +42,8 @@ public:
     /// Host callback giving how many values an external variable has.
     using TTalFormulaGetVarsCountProc
         = std::function<void(const QString &Vname, int &count, bool wantnumber)>;
+    /// Host notification that LoadLang has set the message texts.
+    using TTalFormulaLoadLangProc = std::function<void()>;
 
     /// Instructions one evaluation may run before it is abandoned.
     static constexpr qint64 kDefaultMaxInstructions = 10'000'000;
@@ -63,6 +65,40 @@ public:
     QString Compile(const QString &instr, int num, const QStringList &vars);
     /// Message of the last compile error, e.g. "Unknown identifier 'RPMX'".
     QString GetLastErrorStr() const;
+
+    // --- programs ----------------------------------------------------------------------
+    /// Compiles a program of SUB, GLOBAL and CONST declarations, replacing the previous
+    /// program's sub-formulas and globals; raises FormulaException on the first fault.
+    void CompileProgram(const QString &instr);
+    /// Runs the sub-formula of that name with vals as its arguments (null: none) and gives
+    /// its result as text.
+    QString RunSub(const QString &name, TCalcArray *vals);
+    /// Runs sub-formula number idx (0-based, in declaration order).
+    QString RunSub(int idx, TCalcArray *vals);
+
+    // --- host extensions ---------------------------------------------------------------
+    /// Registers a host function (paramcount -1: any number of arguments), or a module
+    /// whose members AddModuleFunction adds; the component owns the entry it gives back.
+    PTableItem AddUserFunction(const QString &name, int paramcount, pformulafunction fun,
+        bool ismodule = false);
+    /// Registers a member of a module (itself a module when ismodule is set).
+    PTableItem AddModuleFunction(PTableItem module, const QString &name, int paramcount,
+        pformulafunction fun, bool ismodule = false);
+    /// Adds a constant: the name written as an identifier stands for value.
+    void AddUserConstant(const QString &name, const QString &value);
+    /// The value of name in LocalStrings, or defvalue when it is missing or empty.
+    QString GetLocalString(const QString &name, const QString &defvalue) const;
+    /// Sets the message texts of every component from the "TalFormula" section of an ini
+    /// file (English where a key is missing or empty), then fires OnLoadLang.
+    void LoadLang(const QString &lngfile);
+    /// The name=value lines LoadLang read.
+    const QStringList &LocalStrings() const { return flocalstrings; }
+    /// Replaces the name=value lines that GetLocalString reads.
+    void setLocalStrings(const QStringList &lines) { flocalstrings = lines; }
+    /// Notification at the end of LoadLang.
+    const TTalFormulaLoadLangProc &OnLoadLang() const { return floadlang; }
+    /// Sets the notification at the end of LoadLang.
+    void setOnLoadLang(TTalFormulaLoadLangProc proc) { floadlang = std::move(proc); }
 
     // --- running ---------------------------------------------------------------------
     /// Runs the current formula with vals as its first num variables and gives the result
@@ -158,11 +194,11 @@ public:
     /// The last compile error.
     TFormulaError Error() const { return ferror; }
     /// Column of the error in its line, as typed.
-    int ErrPos() const { return spos + soffset + xsoffset; }
+    int ErrPos() const { return spos + soffset; }
     /// Line of the error, from 1.
     int ErrLine() const { return lines; }
     /// 1-based character index of the error in the text as typed.
-    int ErrStrPos() const { return pos + offset + xoffset; }
+    int ErrStrPos() const { return pos + offset; }
     /// Request to end a single-stepped run.
     bool Stop() const { return fstop; }
     void setStop(bool on) { fstop = on; }
@@ -214,6 +250,14 @@ private:
     bool sameName(const QString &a, const QString &b) const;
 
     // compiler
+    void startInput(const QString &instr);
+    bool compileBody(int num, const QStringList &vars);
+    char16_t lookup(const QString &ident, const QString &upper, int &index) const;
+    bool namesSomething(const QString &ident) const;
+    char16_t DeclareSub();
+    char16_t DeclareConstants();
+    char16_t DeclareGlobals();
+    [[noreturn]] void raiseRunError(TFormulaError e, const QString &name);
     char16_t GetToken(bool peek = false, bool unknownAsString = false, bool declaring = false);
     char16_t ReadToken(bool unknownAsString, bool declaring);
     char16_t readString();
@@ -227,6 +271,8 @@ private:
     void advance();
     char16_t Expression(int depth);
     char16_t ArgumentList(char16_t code, int index, int n, int depth);
+    char16_t CallArguments(char16_t c, int n, const QString &path, int depth);
+    char16_t MemberAccess(const FTableItem &module, const QString &path, int depth);
     char16_t DynamicVariable(int depth);
     char16_t ControlConstruct(char16_t keyword, int depth);
     char16_t Part(char16_t barrier, int depth);
@@ -241,7 +287,10 @@ private:
     void patch(int at, int target);
 
     // compiler state
-    int offset = 0, soffset = 0, xoffset = 0, xsoffset = 0;
+    // Error positions refer to the text as typed: offset and soffset undo the length
+    // changes of macro replacements. Sub-formula bodies are compiled in place in their
+    // program's text, so their positions need no further correction.
+    int offset = 0, soffset = 0;
     int pos = 1, spos = 1, lines = 1;
     TFormulaError ferror = ER_Ok;
     bool fstop = false;
@@ -280,6 +329,9 @@ private:
     int ftokendepth = 0;      ///< nested token reads while looking ahead
     int fexpansions = 0;      ///< macro replacements in this compilation
     int fexpansionlimit = 0;
+    qsizetype fmaxinput = 0;  ///< length the text may grow to by macro replacements
+    QStringList flocalstrings;
+    TTalFormulaLoadLangProc floadlang;
 
     // The last successful compilation of the main formula, so that compiling the same text
     // again (the maths computation does so for every row) reuses its code. Every change

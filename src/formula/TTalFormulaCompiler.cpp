@@ -1,4 +1,5 @@
 // The compiling half of TTalFormula: token reader, expression parser and code emitter.
+#include "formula/AsciiUpper.h"
 #include "formula/FormulaException.h"
 #include "formula/FormulaFunctions.h"
 #include "formula/FormulaMessages.h"
@@ -38,6 +39,9 @@ constexpr char16_t kReturn = 224;
 constexpr char16_t kAssign = 240;
 constexpr char16_t kIncrement = 237;
 constexpr char16_t kDecrement = 236;
+constexpr char16_t kMemberStep = 232;
+constexpr char16_t kModulePath = 233;
+constexpr char16_t kMemberCall = 234;
 constexpr char16_t kDrop = 241;
 constexpr char16_t kJump = 242;
 constexpr char16_t kJumpIfZero = 244;
@@ -62,15 +66,6 @@ int hexDigit(char16_t c)
     if (c >= u'A' && c <= u'F')
         return c - u'A' + 10;
     return -1;
-}
-
-QString upperAscii(const QString &s)
-{
-    QString out = s;
-    for (QChar &c : out)
-        if (c.unicode() >= u'a' && c.unicode() <= u'z')
-            c = QChar(char16_t(c.unicode() - 32));
-    return out;
 }
 
 // Binding class of an operator on the operator stack: 1 binds tightest.
@@ -175,6 +170,23 @@ private:
 
 bool TTalFormula::Test(const QString &instr, int num, const QStringList &vars)
 {
+    startInput(instr);
+    return compileBody(num, vars);
+}
+
+void TTalFormula::startInput(const QString &instr)
+{
+    input = instr + QChar(0);
+    pos = spos = lines = 1;
+    soffset = offset = 0;
+    fexpansions = 0;
+    fexpansionlimit = 10000 + int(std::min<qsizetype>(instr.size(), 1 << 24));
+    // Constants that contain their own name would otherwise grow the text without end.
+    fmaxinput = 65536 + 8 * input.size();
+}
+
+bool TTalFormula::compileBody(int num, const QStringList &vars)
+{
     TTalSubFormula &f = *pformula;
     f.fcompiled.clear();
     fcached = false;
@@ -186,15 +198,10 @@ bool TTalFormula::Test(const QString &instr, int num, const QStringList &vars)
     } else {
         usedvars.clear();
     }
-    input = instr + QChar(0);
-    pos = spos = lines = 1;
-    soffset = offset = 0;
     f.paramcount = num;
     temp.truncate(0); // keeps its capacity for the next compilation
     S.Clear();
     ftokendepth = 0;
-    fexpansions = 0;
-    fexpansionlimit = 10000 + int(std::min<qsizetype>(instr.size(), 1 << 24));
 
     fexsyntax = false;
     tc = Expression(0);
@@ -396,7 +403,8 @@ char16_t TTalFormula::ReadToken(bool unknownAsString, bool declaring)
                     // The identifier's characters give way to the macro's text, which is
                     // then read as if typed there; the offsets keep error positions on
                     // the text as typed.
-                    if (++fexpansions > fexpansionlimit) {
+                    if (++fexpansions > fexpansionlimit
+                        || input.size() - ident.size() + macro->value.size() > fmaxinput) {
                         fail(ER_SYNTAX);
                         return 0;
                     }
@@ -633,16 +641,14 @@ char16_t TTalFormula::readHex()
     return kNumber;
 }
 
-char16_t TTalFormula::classify(const QString &ident, const QString &upper, bool unknownAsString)
+char16_t TTalFormula::lookup(const QString &ident, const QString &upper, int &index) const
 {
-    const int builtin = FormulaFunctions::indexOf(upper);
-    if (builtin >= 0) {
-        data = builtin;
+    index = FormulaFunctions::indexOf(upper);
+    if (index >= 0)
         return kBuiltin;
-    }
     for (size_t i = 0; i < userfunc.size(); ++i) {
         if (userfunc[i]->name == upper) {
-            data = double(i);
+            index = int(i);
             return kUserFunction;
         }
     }
@@ -653,29 +659,39 @@ char16_t TTalFormula::classify(const QString &ident, const QString &upper, bool 
                 return int(i);
         return -1;
     };
-    const auto markUsed = [&](const TTalSubFormula &f, int i) {
-        if (&f == &formula && size_t(i) < usedvars.size())
-            usedvars[size_t(i)] = true;
-    };
-    int i = findIn(*pformula);
-    if (i >= 0) {
-        markUsed(*pformula, i);
-        data = i;
+    index = findIn(*pformula);
+    if (index >= 0)
         return kVariable;
-    }
     if (pformula != &formula) {
-        i = findIn(formula);
-        if (i >= 0) {
-            markUsed(formula, i);
-            data = i;
+        index = findIn(formula);
+        if (index >= 0)
             return kMainVariable;
-        }
     }
     for (size_t k = 0; k < fsubformula.size(); ++k) {
         if (sameName(fsubformula[k].name, ident)) {
-            data = double(k);
+            index = int(k);
             return kSubFormula;
         }
+    }
+    index = -1;
+    return 0;
+}
+
+bool TTalFormula::namesSomething(const QString &ident) const
+{
+    int index;
+    return lookup(ident, upperAscii(ident), index) != 0;
+}
+
+char16_t TTalFormula::classify(const QString &ident, const QString &upper, bool unknownAsString)
+{
+    int index;
+    const char16_t code = lookup(ident, upper, index);
+    if (code != 0) {
+        if (code == kVariable && size_t(index) < usedvars.size())
+            usedvars[size_t(index)] = true;
+        data = index;
+        return code;
     }
     if (fexgetvar)
         return kExternal;
@@ -805,6 +821,21 @@ char16_t TTalFormula::ArgumentList(char16_t code, int index, int n, int depth)
     const char16_t c = GetToken();
     if (ferror != ER_Ok)
         return 0;
+    if (c == u'.' && code == kUserFunction && userfunc[size_t(index)]->module) {
+        // The module itself is not called; its member is.
+        S.Pop();
+        S.Pop();
+        S.Pop();
+        QString path;
+        path += QChar(kModulePath);
+        path += QChar(char16_t(index));
+        return MemberAccess(*userfunc[size_t(index)], path, depth + 1);
+    }
+    return CallArguments(c, n, QString(), depth);
+}
+
+char16_t TTalFormula::CallArguments(char16_t c, int n, const QString &path, int depth)
+{
     char16_t t = c;
     if (n != 0) {
         if (c != u'(') {
@@ -844,6 +875,7 @@ char16_t TTalFormula::ArgumentList(char16_t code, int index, int n, int depth)
             return 0;
         }
         PopTo(u'(');
+        temp += path;
         temp += S.PopEx();
         t = GetToken();
     } else {
@@ -854,16 +886,74 @@ char16_t TTalFormula::ArgumentList(char16_t code, int index, int n, int depth)
             }
             t = GetToken();
         }
+        temp += path;
         temp += S.PopEx();
     }
     if (ferror != ER_Ok)
         return 0;
     if (t == u'.') {
-        // Module members come with host modules; nothing registered here is a module.
+        // Members are reached from a module's name only, never from a call's result.
         fail(ER_UNKNOWN);
         return 0;
     }
     return t;
+}
+
+char16_t TTalFormula::MemberAccess(const FTableItem &module, const QString &path, int depth)
+{
+    if (depth > kMaxDepth) {
+        fail(ER_SYNTAX);
+        return 0;
+    }
+    if (GetToken(false, false, true) != kNewIdentifier) {
+        fail(ER_SYNTAX);
+        return 0;
+    }
+    const QString ident = tmp;
+    const bool assigning = GetToken(true, false, true) == kAssign;
+    const QString name = assigning ? QStringLiteral("SET") + upperAscii(ident) : upperAscii(ident);
+    qsizetype index = -1;
+    for (size_t i = 0; i < module.funs.size(); ++i) {
+        if (module.funs[i]->name == name) {
+            index = qsizetype(i);
+            break;
+        }
+    }
+    if (index < 0) {
+        tmp = ident;
+        fail(ER_UNKNOWN);
+        return 0;
+    }
+    const FTableItem &member = *module.funs[size_t(index)];
+    S.Push(char16_t(member.paramcount));
+    S.Push(char16_t(index));
+    S.Push(kMemberCall);
+    if (assigning) {
+        GetToken();
+        if (member.paramcount != 1) {
+            fail(ER_SYNTAX);
+            return 0;
+        }
+        const char16_t r = Part(u',', depth);
+        if (ferror != ER_Ok)
+            return 0;
+        temp += path;
+        temp += S.PopEx();
+        return r;
+    }
+    const char16_t c = GetToken();
+    if (ferror != ER_Ok)
+        return 0;
+    if (c == u'.' && member.module) {
+        S.Pop();
+        S.Pop();
+        S.Pop();
+        QString deeper = path;
+        deeper += QChar(kMemberStep);
+        deeper += QChar(char16_t(index));
+        return MemberAccess(member, deeper, depth + 1);
+    }
+    return CallArguments(c, member.paramcount, path, depth);
 }
 
 char16_t TTalFormula::DynamicVariable(int depth)
@@ -1042,6 +1132,181 @@ char16_t TTalFormula::ControlConstruct(char16_t keyword, int depth)
     }
     PopTo(u'(');
     return GetToken();
+}
+
+// --- programs -----------------------------------------------------------------------------
+
+void TTalFormula::CompileProgram(const QString &instr)
+{
+    ++fgeneration;
+    fcached = false;
+    S.Clear();
+    C.Clear();
+    startInput(instr);
+    ferror = ER_Ok;
+    fsubformula.clear();
+    pformula = &formula;
+    formula.varnames.clear();
+    formula.values.clear();
+    formula.paramcount = 0;
+    fexsyntax = false;
+
+    char16_t t = GetToken();
+    while (ferror == ER_Ok && t != kEnd) {
+        if (!fkeyword) {
+            fail(ER_SYNTAX);
+            break;
+        }
+        switch (t) {
+        case kSubFormula:
+            t = DeclareSub();
+            break;
+        case kConst:
+            t = DeclareConstants();
+            break;
+        default: // GLOBAL
+            t = DeclareGlobals();
+            break;
+        }
+    }
+    fexsyntax = false;
+    pformula = &formula;
+    if (ferror == ER_Ok)
+        return;
+    // The sub-formula whose declaration failed has no code; the ones before it stay usable.
+    if (!fsubformula.empty() && fsubformula.back().fcompiled.isEmpty())
+        fsubformula.pop_back();
+    throw FormulaException(GetLastErrorStr(), ErrLine(), ErrPos());
+}
+
+char16_t TTalFormula::DeclareSub()
+{
+    if (GetToken(false, false, true) != kNewIdentifier) {
+        fail(ER_SYNTAX);
+        return 0;
+    }
+    if (namesSomething(tmp)) {
+        fail(ER_IDENT);
+        return 0;
+    }
+    if (fsubformula.size() >= 0xFFFF) { // code addresses a sub-formula in one unit
+        fail(ER_SYNTAX);
+        return 0;
+    }
+    fsubformula.emplace_back();
+    TTalSubFormula &sub = fsubformula.back();
+    sub.name = tmp;
+    pformula = &sub;
+    if (GetToken(true, false, true) == u'(') {
+        GetToken();
+        for (;;) {
+            const char16_t t = GetToken(false, false, true);
+            if (ferror != ER_Ok)
+                return 0;
+            if (t == u')')
+                break;
+            if (t != kNewIdentifier || sub.paramcount >= 0xFFFF) {
+                fail(ER_SYNTAX);
+                return 0;
+            }
+            if (namesSomething(tmp)) {
+                fail(ER_IDENT);
+                return 0;
+            }
+            sub.varnames.append(tmp);
+            ++sub.paramcount;
+            if (GetToken(true, false, true) == u',')
+                GetToken();
+        }
+    }
+    if (ferror != ER_Ok)
+        return 0;
+    S.Clear();
+    C.Clear();
+    fexsyntax = true;
+    const QStringList params = sub.varnames;
+    if (!compileBody(sub.paramcount, params)) {
+        fail(ER_SYNTAX);
+        return 0;
+    }
+    fexsyntax = false;
+    sub.fcompiled = temp + QChar(kReturn);
+    return tc;
+}
+
+char16_t TTalFormula::DeclareConstants()
+{
+    fexsyntax = true;
+    for (;;) {
+        const char16_t t = GetToken(false, false, true);
+        if (ferror != ER_Ok)
+            return 0;
+        if (t != kNewIdentifier) {
+            fexsyntax = false;
+            return t;
+        }
+        const QString name = tmp;
+        if (namesSomething(name)) {
+            fail(ER_IDENT);
+            return 0;
+        }
+        if (GetToken() != u'=') {
+            fail(ER_SYNTAX);
+            return 0;
+        }
+        // The text runs to the end of its line, blanks included.
+        const int start = pos;
+        while (!atEnd() && ch() != 0 && ch() != u'\t' && ch() != u'\n' && ch() != u'\r')
+            advance();
+        if (pos == start) {
+            fail(ER_SYNTAX);
+            return 0;
+        }
+        AddUserConstant(name, input.mid(start - 1, pos - start));
+    }
+}
+
+char16_t TTalFormula::DeclareGlobals()
+{
+    for (;;) {
+        char16_t t = GetToken(false, false, true);
+        if (ferror != ER_Ok)
+            return 0;
+        if (t != kNewIdentifier)
+            return t;
+        const QString name = tmp;
+        if (namesSomething(name)) {
+            fail(ER_IDENT);
+            return 0;
+        }
+        TCalcItem value = TCalcItem::number(0);
+        t = GetToken(false, false, true);
+        if (ferror != ER_Ok)
+            return 0;
+        if (t == u'=') {
+            t = GetToken(false, false, true);
+            if (t == kNumber)
+                value = TCalcItem::number(data);
+            else if (t == kString)
+                value = TCalcItem::text(tmp);
+            else {
+                fail(ER_SYNTAX);
+                return 0;
+            }
+            t = GetToken(false, false, true);
+            if (ferror != ER_Ok)
+                return 0;
+        }
+        if (formula.paramcount >= 0xFFFF) {
+            fail(ER_SYNTAX);
+            return 0;
+        }
+        formula.varnames.append(name);
+        formula.values.push_back(value);
+        ++formula.paramcount;
+        if (t != u',')
+            return t;
+    }
 }
 
 // --- code emission ------------------------------------------------------------------------
