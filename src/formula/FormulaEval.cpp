@@ -14,6 +14,15 @@ namespace zel {
 QString FormulaEval::evaluate(const QString &formula, const QStringList &assignments,
     const FormulaDialogs &dialogs)
 {
+    TTalFormula f;
+    f.setLocale(QLocale::c());
+    f.setDialogs(dialogs);
+    return evaluate(f, formula, assignments);
+}
+
+QString FormulaEval::evaluate(
+    TTalFormula &f, const QString &formula, const QStringList &assignments)
+{
     QStringList names;
     TCalcArray values;
     for (const QString &assignment : assignments) {
@@ -27,9 +36,6 @@ QString FormulaEval::evaluate(const QString &formula, const QStringList &assignm
         values.push_back(NumberFormat::parse(text, u'.', x) ? TCalcItem::number(x)
                                                             : TCalcItem::text(text));
     }
-    TTalFormula f;
-    f.setLocale(QLocale::c());
-    f.setDialogs(dialogs);
     return f.ComputeStr(formula, int(names.size()), names, &values);
 }
 

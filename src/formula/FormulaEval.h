@@ -7,6 +7,8 @@
 
 namespace zel {
 
+class TTalFormula;
+
 /// The command line's use of the formula engine (`zel eval`).
 class FormulaEval
 {
@@ -19,6 +21,9 @@ public:
     ///     FormulaEval::evaluate("rpm * 2 * PI / 60", {"rpm=6000"}) // "628.318530717959"
     static QString evaluate(const QString &formula, const QStringList &assignments,
         const FormulaDialogs &dialogs = {});
+
+    /// As above, on a component the caller has set up (options, functions, dialogs, locale).
+    static QString evaluate(TTalFormula &f, const QString &formula, const QStringList &assignments);
 
     /// Boxes for a terminal: INPUT asks on standard error and reads a line from standard
     /// input, MSG shows the text and reads a button number; when standard input is not a

@@ -97,7 +97,10 @@ void LogImport::defineColumns(const TDataDictionary &header)
         table.addColumn(name, ColumnType::Real);
     }
     m_data.setSkippedMathsChannels(m_skippedMaths);
-    m_data.setVars(maths ? maths->variableNames() + m_logChannels : QStringList());
+    if (maths)
+        m_data.PrepareComputation(m_logChannels);
+    else
+        m_data.setVars({});
 
     table.addIndex(QStringLiteral("ReadingID"), QStringLiteral("ReadingID"));
     table.setIndexName(QStringLiteral("ReadingID"));

@@ -14,12 +14,10 @@ public:
     virtual ~MathsEvaluator() = default;
     /// Names of the definitions, in the order they are computed; each names its column.
     virtual QStringList channelNames() const = 0;
-    /// The maths variables, which come before the channel names among the formula variables.
-    virtual QStringList variableNames() const = 0;
     /// Computes definition \a index over the variables \a vars with values \a vals (both
-    /// \a num long); throws on any failure.
-    virtual double evaluate(
-        int index, int num, const QStringList &vars, const std::vector<double> &vals)
+    /// \a num long); numbers the formula assigns to variables are written back to \a vals.
+    /// Throws on any failure.
+    virtual double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals)
         = 0;
 };
 

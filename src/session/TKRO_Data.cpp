@@ -1,5 +1,6 @@
 #include "session/TKRO_Data.h"
 
+#include "formula/ApplicationFunctions.h"
 #include "session/MathsEvaluator.h"
 #include "session/SessionFileName.h"
 
@@ -78,9 +79,19 @@ void TKRO_Data::defineTables()
             QStringLiteral("Data%1").arg(i), ColumnType::Bytes, kLayoutStoreSize);
 }
 
+void TKRO_Data::registerFunctions()
+{
+    // Registering twice would give the functions a second set of indexes.
+    if (FFunctionsRegistered)
+        return;
+    registerApplicationFunctions(FF);
+    FFunctionsRegistered = true;
+}
+
 void TKRO_Data::DataModuleCreate(const QString &programFolder)
 {
     FCardIDFile.clear();
+    registerFunctions();
 
     FTemplateData.close();
     FTemplateData.open();
@@ -105,6 +116,115 @@ void TKRO_Data::DataModuleCreate(const QString &programFolder)
     }
     FCardIDFile = register_;
     FTelemetry_on = false;
+}
+
+void TKRO_Data::LoadFormulas()
+{
+    // Read whatever case the file was saved in, and save back to that same file.
+    FFormulasFile = existingFileName(FProgramDataFolder, QStringLiteral("FormulaRep.rep"));
+    if (QFileInfo(FFormulasFile).isFile()) {
+        FFormulas.loadFromFile(FFormulasFile);
+        return;
+    }
+    FFormulas.close();
+    FFormulas.open();
+    FFormulas.saveToFile(FFormulasFile);
+}
+
+void TKRO_Data::SaveFormulas()
+{
+    if (FFormulasFile.isEmpty())
+        FFormulasFile = existingFileName(FProgramDataFolder, QStringLiteral("FormulaRep.rep"));
+    FFormulas.saveToFile(FFormulasFile);
+}
+
+void TKRO_Data::PrepareComputation(const QStringList &channelNames)
+{
+    QStringList names;
+    std::vector<double> values;
+    for (int j = 0; j < FMathsChannels1.VarCount(); ++j) {
+        const MathsRecord &record = FMathsChannels1.record(TMathsChannels::kVariableBase + j);
+        names << record.name();
+        values.push_back(record.Value);
+    }
+    setVars(names + channelNames);
+    std::copy(values.begin(), values.end(), Fvals.begin());
+    registerFunctions();
+    FormulaMathsEvaluator::setComputationOptions(FF);
+}
+
+namespace {
+
+// The test's boxes are the formula's own INPUT and MSG only while the test runs; the maths
+// computation of an import must never open one.
+class TestDialogsInUse
+{
+public:
+    TestDialogsInUse(TTalFormula &f, const FormulaDialogs &dialogs)
+        : m_f(f)
+    {
+        m_f.setDialogs(dialogs);
+    }
+    ~TestDialogsInUse() { m_f.setDialogs({}); }
+    TestDialogsInUse(const TestDialogsInUse &) = delete;
+    TestDialogsInUse &operator=(const TestDialogsInUse &) = delete;
+
+private:
+    TTalFormula &m_f;
+};
+
+QString messageOf(const std::exception &e)
+{
+    return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+QString TKRO_Data::TestFormula(const QString &Formula, int &ErrorCode)
+{
+    // A formula is compiled and tried even without variables, so that a broken one never
+    // passes unchecked.
+    const TestDialogsInUse inUse(FF, FTestDialogs);
+    QString message;
+    try {
+        FF.Test(Formula, Num(), Fvars);
+        message = FF.GetLastErrorStr();
+    } catch (const std::exception &e) {
+        message = messageOf(e);
+    }
+    ErrorCode = FF.ErrStrPos();
+    if (FF.Error() != ER_Ok)
+        return message;
+
+    for (int i = 0; i < Num(); ++i) {
+        if (!Formula.contains(Fvars[i], Qt::CaseSensitive) || Fvals[size_t(i)] != 0.0)
+            continue;
+        QString text = QStringLiteral("0.0");
+        if (FTestDialogs.input
+            && !FTestDialogs.input(QStringLiteral("Enter Value"),
+                QStringLiteral("Enter Test value for : ") + Fvars[i], text))
+            return QStringLiteral("Operation was Canceled");
+        bool ok = false;
+        const double value = FF.Locale().toDouble(text.trimmed(), &ok);
+        Fvals[size_t(i)] = ok ? value : 0.0;
+    }
+
+    TCalcArray values;
+    values.reserve(Fvals.size());
+    for (double v : Fvals)
+        values.push_back(TCalcItem::number(v));
+    try {
+        message = QStringLiteral("Channel Value = ")
+            + FF.ComputeStr(Formula, Num(), Fvars, &values);
+    } catch (const std::exception &e) {
+        message = messageOf(e);
+        ErrorCode = FF.ErrStrPos();
+    }
+    for (size_t i = 0; i < Fvals.size() && i < values.size(); ++i) {
+        if (values[i].typ == fdtnumber)
+            Fvals[i] = values[i].data;
+    }
+    return message;
 }
 
 void TKRO_Data::ReadConfigFromFile()

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "formula/FormulaDialogs.h"
+#include "formula/TTalFormula.h"
 #include "logger/TLogFile.h"
+#include "logger/TMathsChannels.h"
+#include "session/FormulaMathsEvaluator.h"
 #include "session/RecordTable.h"
 
 #include <QByteArray>
@@ -27,7 +31,7 @@ public:
     TKRO_Data(const TKRO_Data &) = delete;
     TKRO_Data &operator=(const TKRO_Data &) = delete;
 
-    /// Start-up: reads "DEFAULTS.SRN" from \a programFolder when present, and loads the
+    /// Start-up: registers the application functions on F, reads "DEFAULTS.SRN" from \a programFolder when present, and loads the
     /// card-ID register "CardID.dta" from the program's Data folder, creating both the
     /// folder and an empty register when missing. The Data folder is \a programFolder/Data,
     /// or the user's application-data folder when the program's folder cannot be written.
@@ -38,6 +42,26 @@ public:
     /// formula fails), so that later channels see earlier results. Column positions are
     /// resolved once per table and variable list.
     void LogDataTableBeforePost(RecordTable &table);
+
+    /// Makes the formula variables the maths variables of MathsChannels1 (names and values,
+    /// in table order) followed by \a channelNames (value 0), and sets F up for computing.
+    void PrepareComputation(const QStringList &channelNames);
+    /// Compiles \a Formula over the formula variables and, when it compiles, runs it after
+    /// asking (through the test dialogs) for a value of each variable it names whose value is
+    /// 0. Gives "Channel Value = " and the result, the compile or run-time error's message,
+    /// or "Operation was Canceled"; sets \a ErrorCode to the error's position.
+    QString TestFormula(const QString &Formula, int &ErrorCode);
+    /// Boxes for TestFormula: its value prompts and the formula's own INPUT and MSG. Without
+    /// an input box every prompt takes its default.
+    void setTestDialogs(FormulaDialogs dialogs) { FTestDialogs = std::move(dialogs); }
+
+    /// Loads the formula repository from the program's Data folder, creating and saving an
+    /// empty one when the file is missing.
+    void LoadFormulas();
+    /// Saves the formula repository where LoadFormulas found or created it.
+    void SaveFormulas();
+    /// Path of the formula repository file (set by LoadFormulas).
+    QString FormulasFile() const { return FFormulasFile; }
 
     /// Copies the template row "ECUCONFIG" into the two layout stores; bytes beyond what
     /// a block or its stated size holds read as zero. Without the row nothing changes.
@@ -61,6 +85,14 @@ public:
     RecordTable &TemplateData() { return FTemplateData; }
     /// Raw log reader kept for the live telemetry feature.
     TLogFile &LogFile() { return FLogFile; }
+
+    /// The formula component of the maths channels and of TestFormula.
+    TTalFormula &F() { return FF; }
+    /// The card's maths channel definitions and variables.
+    TMathsChannels &MathsChannels1() { return FMathsChannels1; }
+    /// Computes MathsChannels1's channels with components set up like F; setMaths(&it)
+    /// makes the store hook use it.
+    FormulaMathsEvaluator &FormulaMaths() { return FFormulaMaths; }
 
     /// Formula variable names: maths variables first, then log channel names.
     const QStringList &vars() const { return Fvars; }
@@ -101,6 +133,7 @@ public:
 private:
     void defineTables();
     void resolveHookColumns(const RecordTable &table);
+    void registerFunctions();
 
     RecordTable FLogDataTable;
     RecordTable FExLogData;
@@ -111,6 +144,12 @@ private:
     RecordTable FCardID;
     RecordTable FTemplateData;
     TLogFile FLogFile;
+    TTalFormula FF;
+    bool FFunctionsRegistered = false;
+    TMathsChannels FMathsChannels1;
+    FormulaMathsEvaluator FFormulaMaths { FF, FMathsChannels1 };
+    FormulaDialogs FTestDialogs;
+    QString FFormulasFile;
 
     QStringList Fvars;
     std::vector<double> Fvals;

@@ -20,9 +20,7 @@ public:
     using Formula = std::function<double(const QStringList &, const std::vector<double> &)>;
 
     QStringList channelNames() const override { return names; }
-    QStringList variableNames() const override { return {}; }
-    double evaluate(
-        int index, int num, const QStringList &vars, const std::vector<double> &vals) override
+    double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override
     {
         EXPECT_EQ(num, int(vals.size()));
         return formulas.at(size_t(index))(vars, vals);

@@ -2,6 +2,8 @@
 
 #include "formula/FormulaEval.h"
 #include "formula/FormulaException.h"
+#include "formula/TTalFormula.h"
+#include "session/FormulaMathsEvaluator.h"
 
 namespace zel {
 
@@ -11,15 +13,14 @@ int runEvalCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "zel eval: usage: zel eval FORMULA [NAME=VALUE ...]\n";
         return 1;
     }
-    for (const QString &assignment : args.mid(1)) {
-        if (assignment.indexOf(QLatin1Char('=')) <= 0) {
-            err << "zel eval: \"" << assignment << "\" is not NAME=VALUE\n";
-            return 1;
-        }
-    }
+    // The same set-up as the maths channels', so that what works here works in a maths
+    // channel, the application functions included.
+    TTalFormula f;
+    f.setLocale(QLocale::c());
+    FormulaMathsEvaluator::configure(f);
+    f.setDialogs(FormulaEval::terminalDialogs());
     try {
-        out << FormulaEval::evaluate(args.first(), args.mid(1), FormulaEval::terminalDialogs())
-            << '\n';
+        out << FormulaEval::evaluate(f, args.first(), args.mid(1)) << '\n';
     } catch (const FormulaException &e) {
         // A compile error knows where it is; a run-time error has no position.
         err << "zel eval: " << e.message().simplified();

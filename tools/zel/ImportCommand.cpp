@@ -4,6 +4,7 @@
 #include "logger/LogRecords.h"
 #include "logger/TKROSettings.h"
 #include "logger/TLogFile.h"
+#include "logger/TMathsChannels.h"
 #include "session/ImportObserver.h"
 #include "session/LogImport.h"
 #include "session/RecordTable.h"
@@ -145,12 +146,15 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         fail(QStringLiteral("\"%1\" already exists; use --overwrite to replace it")
                  .arg(options->output));
 
-    // Without a card every position of the header is read and the card ID is empty.
+    // Without a card every position of the header is read, the card ID is empty and there
+    // are no maths channels.
+    TKRO_Data data;
+    TerminalObserver observer(err);
     int channelCount = kMaxLogChannels;
     QString cardID;
     if (!options->card.isEmpty()) {
-        const QString data = existingFileName(options->card, QStringLiteral("Data"));
-        const QString settingsFile = existingFileName(data, QStringLiteral("Settings.prm"));
+        const QString cardData = existingFileName(options->card, QStringLiteral("Data"));
+        const QString settingsFile = existingFileName(cardData, QStringLiteral("Settings.prm"));
         if (!QFileInfo(settingsFile).isFile())
             fail(QStringLiteral("\"%1\" has no Data/Settings.prm").arg(options->card));
         TKROSettings settings;
@@ -158,11 +162,18 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         settings.LoadSettingsTable();
         channelCount = settings.channelCount();
         cardID = settings.settings().DataDict.DriverName.toString();
+        const QString mathsFile = existingFileName(cardData, QStringLiteral("Maths.prm"));
+        if (QFileInfo(mathsFile).isFile()) {
+            TMathsChannels &maths = data.MathsChannels1();
+            maths.setMathsFileName(mathsFile);
+            maths.LoadMathsTables();
+            if (!maths.loadWarning().isEmpty())
+                observer.showMessage(maths.loadWarning());
+            data.setMaths(&data.FormulaMaths());
+        }
     }
     const QString dataFolder = options->data.isEmpty() ? defaultDataFolder() : options->data;
 
-    TKRO_Data data;
-    TerminalObserver observer(err);
     LogImport import(data, observer);
     import.setChannelCount(channelCount);
     import.setCardID(cardID);
@@ -180,6 +191,9 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
                      import.savedParts().join(QLatin1String(", "))));
     }
     observer.finish();
+    // A failing formula gave 0 in its rows; say once per channel how many there were.
+    for (const QString &line : data.FormulaMaths().failureSummary())
+        observer.showMessage(line);
 
     if (import.wasSplit()) {
         for (const QString &part : import.savedParts())

@@ -5,6 +5,7 @@
 #include "tools/zel/ExportCommand.h"
 #include "tools/zel/ImportCommand.h"
 #include "tools/zel/InfoCommand.h"
+#include "tools/zel/MathsCommand.h"
 
 #include <exception>
 
@@ -37,6 +38,11 @@ const Command kCommands[] = {
     {"export", "export TABLE.kro --csv OUT.csv",
      "write the data rows of a session log (or any saved table) as CSV",
      runExportCommand},
+    {"maths", "maths ROOT [--add NAME=FORMULA | --var NAME=VALUE | --delete NAME]",
+     "list the maths channels and variables of the card at ROOT (ROOT/Data/Maths.prm), or add "
+     "or replace a maths channel (refused when its formula does not compile), add or replace "
+     "a variable, or delete either by name",
+     runMathsCommand},
     {"demo", "demo ROOT",
      "write a demo card: initialised Data folder and raw logs of laps on a synthetic circuit",
      runDemoCommand},

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "formula/TCalcItem.h"
+#include "session/MathsEvaluator.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace zel {
+
+class TMathsChannels;
+class TTalFormula;
+
+/// Computes the maths channels of a TMathsChannels table with formula components set up
+/// like a given one. Each channel has a component of its own, so that its formula is
+/// compiled once per variable list (once per import) and every row only runs the compiled
+/// code. The components have no dialogs: INPUT and MSG raise, and the row gets 0.
+class FormulaMathsEvaluator : public MathsEvaluator
+{
+public:
+    /// Channels of \a channels, computed by components configured like \a model (options,
+    /// locale and limits as they are when a variable list is first seen). Neither is owned.
+    FormulaMathsEvaluator(const TTalFormula &model, const TMathsChannels &channels);
+    ~FormulaMathsEvaluator() override;
+    FormulaMathsEvaluator(const FormulaMathsEvaluator &) = delete;
+    FormulaMathsEvaluator &operator=(const FormulaMathsEvaluator &) = delete;
+
+    /// The maths channels' names, in table order.
+    QStringList channelNames() const override;
+    /// Runs channel \a index's compiled formula; a new variable list (every preparation makes one)
+    /// compiles every channel anew and starts the failure counts again. Failures are counted, then rethrown.
+    double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
+
+    /// One line per channel that failed in some rows since the last compilation:
+    /// "N rows of <channel> failed: <first message>".
+    QStringList failureSummary() const;
+    /// Rows of channel \a index that failed since the last compilation.
+    qint64 failures(int index) const;
+
+    /// The maths computation's settings: names in any case, unused variables allowed,
+    /// numbers may start with ".", an empty text counts as 0.
+    static void setComputationOptions(TTalFormula &f);
+    /// Gives \a f the computation settings and the application functions.
+    static void configure(TTalFormula &f);
+
+private:
+    struct Channel;
+    void compile(int num, const QStringList &vars);
+
+    const TTalFormula &m_model;
+    const TMathsChannels &m_channels;
+    std::vector<Channel> m_compiled;
+    QStringList m_vars; // the list compiled for; shares the caller's data while unchanged
+    int m_num = -1;
+    TCalcArray m_calc; // the values handed to the engine, reused row after row
+};
+
+} // namespace zel

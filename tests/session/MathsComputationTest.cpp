@@ -1,0 +1,225 @@
+#include "session/TKRO_Data.h"
+
+#include "formula/TFormulaError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+// A data module with a real maths table and the formula engine, computing into a small
+// session log table of RPM and Speed.
+class MathsComputationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        TMathsChannels &maths = data.MathsChannels1();
+        maths.setMathsFileName(m_dir.filePath("Maths.prm"));
+        maths.CreateMathsTables();
+    }
+
+    // Adds the maths channels as columns after RPM and Speed and opens the table.
+    void openTable(const QStringList &mathsColumns)
+    {
+        RecordTable &table = data.LogDataTable();
+        table.addColumn("ReadingID", ColumnType::Integer);
+        table.addColumn("RPM", ColumnType::Real);
+        table.addColumn("Speed", ColumnType::Real);
+        for (const QString &name : mathsColumns)
+            table.addColumn(name, ColumnType::Real);
+        table.open();
+        data.setMaths(&data.FormulaMaths());
+    }
+
+    void store(double rpm, double speed)
+    {
+        RecordTable &table = data.LogDataTable();
+        table.Append();
+        table.field(0).setInteger(table.rowCount());
+        table.field(1).setReal(rpm);
+        table.field(2).setReal(speed);
+        table.Post();
+    }
+
+    double cell(const char *column, int row)
+    {
+        RecordTable &table = data.LogDataTable();
+        return table.numberAt(table.columnIndex(column), row);
+    }
+
+    QTemporaryDir m_dir;
+    TKRO_Data data;
+};
+
+} // namespace
+
+TEST_F(MathsComputationTest, ApplicationFunctionsAreRegisteredAtStartUp)
+{
+    data.DataModuleCreate(m_dir.path());
+    const double pi = 3.14159265358979323846;
+    struct Case { const char *formula; double expected; };
+    const Case cases[] = {
+        { "AirPower(1.2, 2, 0.3, 10)", 1.2 * 0.5 * 2 * 0.3 * 1000 },
+        { "PowerAtWheels(700, 20, 0.5)", 7000 },
+        { "kphtometerspersecond(36)", 36 * 0.277777778 },
+        { "MPHToFeetPerSecond(60)", 60 * 1.46667 },
+        { "PowerAtEngine(700, 20, 0.5, 0.1)", 7700 },
+        { "RPMToRadians(6000)", 6000 * 2 * pi / 60 },
+        { "DegreesToRadians(90)", pi / 2 },
+        { "PowerToTorque(62831.853, 6000)", 62831.853 / (6000 * 2 * pi / 60) },
+    };
+    for (const Case &c : cases) {
+        TCalcArray none;
+        const double got = data.F().ComputeStrN(c.formula, 0, {}, &none);
+        EXPECT_NEAR(got, c.expected, 1e-9 * std::abs(c.expected)) << c.formula;
+    }
+}
+
+TEST_F(MathsComputationTest, ChainedChannelsSeeEarlierResultsOnlyWhenAmongTheVariables)
+{
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddVariable("Mass", 0, 3);
+    maths.AddFormula("Double", "RPM * 2");
+    maths.AddFormula("Plus", "Double + Mass");
+    openTable({ "Double", "Plus" });
+
+    // In the configuration window the maths channel names are among the variables.
+    data.PrepareComputation({ "RPM", "Speed", "Double" });
+    store(10, 1);
+    EXPECT_EQ(cell("Double", 0), 20);
+    EXPECT_EQ(cell("Plus", 0), 23);
+
+    // During an import they are not: the second channel fails in every row, once reported.
+    data.PrepareComputation({ "RPM", "Speed" });
+    store(20, 1);
+    store(30, 1);
+    EXPECT_EQ(cell("Double", 2), 60);
+    EXPECT_EQ(cell("Plus", 1), 0);
+    EXPECT_EQ(cell("Plus", 2), 0);
+    EXPECT_EQ(data.FormulaMaths().failureSummary(),
+        QStringList { "2 rows of Plus failed: Unknown identifier 'Double'" });
+}
+
+TEST_F(MathsComputationTest, FailingRowsGetZeroAndTheOthersTheirValue)
+{
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddFormula("Ratio", "RPM / Speed");
+    maths.AddFormula("Sector", "Sector_Number + 1");
+    maths.AddFormula("Asked", "INPUT('Value', 'Give', '5') + 1");
+    maths.AddFormula("Told", "MSG('hello', 'Note', 0)");
+    maths.AddFormula("Broken", "RPM +");
+    // Boxes exist only for a test; the per-row computation must never reach them.
+    data.setTestDialogs({ [](const QString &, const QString &, QString &) {
+                             ADD_FAILURE() << "input box opened during a computation";
+                             return true;
+                         },
+        [](const QString &, const QString &, int) {
+            ADD_FAILURE() << "message box opened during a computation";
+            return 1;
+        } });
+    openTable({ "Ratio", "Sector", "Asked", "Told", "Broken" });
+    data.PrepareComputation({ "RPM", "Speed" });
+    store(100, 0);
+    store(100, 4);
+    store(90, 0);
+    EXPECT_EQ(cell("Ratio", 0), 0);
+    EXPECT_EQ(cell("Ratio", 1), 25);
+    EXPECT_EQ(cell("Ratio", 2), 0);
+    for (const char *column : { "Sector", "Asked", "Told", "Broken" }) {
+        for (int row = 0; row < 3; ++row)
+            EXPECT_EQ(cell(column, row), 0) << column << " row " << row;
+    }
+    const QStringList summary = data.FormulaMaths().failureSummary();
+    ASSERT_EQ(summary.size(), 5);
+    EXPECT_TRUE(summary[0].startsWith("2 rows of Ratio failed: ")) << summary[0].toStdString();
+    EXPECT_EQ(summary[1], "3 rows of Sector failed: Unknown identifier 'Sector_Number'");
+    EXPECT_TRUE(summary[4].startsWith("3 rows of Broken failed: ")) << summary[4].toStdString();
+}
+
+TEST_F(MathsComputationTest, AssignedVariablesPersistIntoLaterRows)
+{
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddVariable("Count", 0, 0);
+    maths.AddFormula("Counter", "INC('Count')");
+    openTable({ "Counter" });
+    data.PrepareComputation({ "RPM", "Speed" });
+    store(1, 1);
+    store(1, 1);
+    store(1, 1);
+    EXPECT_EQ(cell("Counter", 2), 3);
+}
+
+TEST_F(MathsComputationTest, TestFormulaMessages)
+{
+    QStringList prompts;
+    QString answer = "3000";
+    bool cancel = false;
+    data.setTestDialogs({ [&](const QString &caption, const QString &prompt, QString &text) {
+                             prompts << caption + "|" + prompt + "|" + text;
+                             text = answer;
+                             return !cancel;
+                         },
+        {} });
+    data.PrepareComputation({ "RPM", "Speed" });
+
+    int error = -1;
+    EXPECT_EQ(data.TestFormula("RPM / 2", error), "Channel Value = 1500");
+    EXPECT_EQ(prompts, QStringList { "Enter Value|Enter Test value for : RPM|0.0" });
+    // The entered value stays, so a second test does not ask again.
+    EXPECT_EQ(data.TestFormula("RPM / 4", error), "Channel Value = 750");
+    EXPECT_EQ(prompts.size(), 1);
+
+    error = -1;
+    const QString message = data.TestFormula("RPM + RPMX", error);
+    EXPECT_EQ(message, "Unknown identifier 'RPMX'");
+    EXPECT_EQ(error, 10); // the caret goes after the unknown name
+    EXPECT_NE(data.F().Error(), ER_Ok);
+
+    cancel = true;
+    EXPECT_EQ(data.TestFormula("Speed * 2", error), "Operation was Canceled");
+
+    // A run-time error is reported with its text.
+    cancel = false;
+    answer = "0";
+    EXPECT_EQ(data.TestFormula("RPM / (Speed - Speed)", error).contains("division by zero"), true);
+}
+
+TEST_F(MathsComputationTest, TestFormulaCompilesWithoutVariables)
+{
+    ASSERT_EQ(data.Num(), 0);
+    int error = -1;
+    EXPECT_EQ(data.TestFormula("1 +", error).isEmpty(), false);
+    EXPECT_NE(data.F().Error(), ER_Ok);
+    EXPECT_EQ(data.TestFormula("1 + 2", error), "Channel Value = 3");
+}
+
+TEST_F(MathsComputationTest, FormulaRepositoryIsCreatedWhenMissingAndFoundInAnyCase)
+{
+    data.DataModuleCreate(m_dir.path());
+    data.LoadFormulas();
+    const QString dataFolder = QDir(m_dir.path()).filePath("Data");
+    EXPECT_EQ(data.FormulasFile(), QDir(dataFolder).filePath("FormulaRep.rep"));
+    ASSERT_TRUE(QFile::exists(data.FormulasFile()));
+
+    RecordTable &formulas = data.Formulas();
+    formulas.Append();
+    formulas.field(formulas.columnIndex("FormulaName")).setText("Half");
+    formulas.field(formulas.columnIndex("Formula")).setText("RPM / 2");
+    formulas.Post();
+    data.SaveFormulas();
+    ASSERT_TRUE(QFile::rename(data.FormulasFile(), QDir(dataFolder).filePath("FORMULAREP.REP")));
+
+    TKRO_Data again;
+    again.DataModuleCreate(m_dir.path());
+    again.LoadFormulas();
+    EXPECT_EQ(again.FormulasFile(), QDir(dataFolder).filePath("FORMULAREP.REP"));
+    ASSERT_EQ(again.Formulas().recordCount(), 1);
+    EXPECT_EQ(QDir(dataFolder).entryList({ "formularep*" }, QDir::Files).size(), 1);
+}
