@@ -723,4 +723,15 @@ int FormulaFunctions::indexOf(const QString &upperName)
     return index.value(upperName, -1);
 }
 
+bool FormulaFunctions::reachesVariablesByName(int index)
+{
+    static const std::vector<bool> byName = [] {
+        std::vector<bool> flags(builtins().size(), false);
+        for (const char *name : {"SET", "VAL", "DEFINE", "DEFINES", "INC", "DEC", "EXISTS"})
+            flags[size_t(indexOf(QLatin1String(name)))] = true;
+        return flags;
+    }();
+    return index >= 0 && size_t(index) < byName.size() && byName[size_t(index)];
+}
+
 } // namespace zel

@@ -17,6 +17,9 @@ public:
     static const std::vector<FTableItem> &builtins();
     /// Index of the built-in with that upper-cased name, or -1.
     static int indexOf(const QString &upperName);
+    /// True for the builtins that take a variable's name as text (SET, VAL, DEFINE,
+    /// DEFINES, INC, DEC, EXISTS), so may reach any variable at run time.
+    static bool reachesVariablesByName(int index);
 };
 
 } // namespace zel

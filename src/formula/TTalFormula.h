@@ -106,6 +106,14 @@ public:
     double ComputeN(int num, TCalcArray *vals);
     /// The same, giving the result as text (empty when stopped).
     QString Compute(int num, TCalcArray *vals);
+    /// The current formula's own variables (after Compile, one per declared name). A host
+    /// that runs one compiled formula per row can set them here and call ComputeN(0,
+    /// nullptr), which runs on them in place instead of copying every variable in and out.
+    TCalcArray &Variables() { return pformula->values; }
+    /// After Compile: the indexes of the declared variables the formula may read or write.
+    /// A formula that reaches variables by name at run time (SET, VAL, INC, ...) may touch
+    /// any of them; host functions are taken not to reach variables by name.
+    std::vector<int> usedVariables() const;
     /// Compile then ComputeN.
     double ComputeStrN(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
     /// Compile then Compute.
@@ -322,6 +330,7 @@ private:
     QStringList vals;
     TTalSFArray fsubformula;
     std::vector<bool> usedvars;
+    bool fvarsbyname = false; ///< the last compiled formula calls a builtin that names variables
     ATableItem userfunc;
     std::vector<TConstItem> ConstTable;
 

@@ -199,6 +199,7 @@ bool TTalFormula::compileBody(int num, const QStringList &vars)
         usedvars.clear();
     }
     f.paramcount = num;
+    fvarsbyname = false;
     temp.truncate(0); // keeps its capacity for the next compilation
     S.Clear();
     ftokendepth = 0;
@@ -677,6 +678,16 @@ char16_t TTalFormula::lookup(const QString &ident, const QString &upper, int &in
     return 0;
 }
 
+std::vector<int> TTalFormula::usedVariables() const
+{
+    std::vector<int> used;
+    for (size_t i = 0; i < usedvars.size(); ++i) {
+        if (fvarsbyname || usedvars[i])
+            used.push_back(int(i));
+    }
+    return used;
+}
+
 bool TTalFormula::namesSomething(const QString &ident) const
 {
     int index;
@@ -690,6 +701,8 @@ char16_t TTalFormula::classify(const QString &ident, const QString &upper, bool 
     if (code != 0) {
         if (code == kVariable && size_t(index) < usedvars.size())
             usedvars[size_t(index)] = true;
+        else if (code == kBuiltin && FormulaFunctions::reachesVariablesByName(index))
+            fvarsbyname = true;
         data = index;
         return code;
     }

@@ -16,6 +16,7 @@ struct FormulaMathsEvaluator::Channel
     QString compileError;
     qint64 failures = 0;
     QString firstMessage;
+    std::vector<int> usedVariables; // indexes the formula can reach, below num
 };
 
 FormulaMathsEvaluator::FormulaMathsEvaluator(
@@ -53,7 +54,6 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
     m_compiled.clear();
     m_vars = vars;
     m_num = num;
-    m_calc.assign(size_t(num), TCalcItem::number(0.0));
     for (int i = 0; i < m_channels.RecordCount(); ++i) {
         const MathsRecord &record = m_channels.record(i);
         Channel channel;
@@ -73,6 +73,12 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
         registerApplicationFunctions(*f);
         try {
             f->Compile(record.formulaText(), num, vars);
+            // Only the variables the formula can reach are handed over per row.
+            const size_t available = std::min(size_t(num), f->Variables().size());
+            for (const int i : f->usedVariables()) {
+                if (size_t(i) < available)
+                    channel.usedVariables.push_back(i);
+            }
             channel.formula = std::move(f);
         } catch (const std::exception &e) {
             channel.compileError = QString::fromUtf8(e.what()).simplified();
@@ -81,32 +87,52 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
     }
 }
 
-double FormulaMathsEvaluator::evaluate(
-    int index, int num, const QStringList &vars, std::vector<double> &vals)
+void FormulaMathsEvaluator::compileIfNew(int num, const QStringList &vars)
 {
     // Sharing the caller's list means nothing changed since the compilation; the copy
     // held here keeps that buffer alive, so its address cannot be reused by another list.
     if (num != m_num || vars.constData() != m_vars.constData() || vars.size() != m_vars.size()
         || int(m_compiled.size()) != m_channels.RecordCount())
         compile(num, vars);
+}
+
+std::vector<bool> FormulaMathsEvaluator::variablesRead(int num, const QStringList &vars)
+{
+    compileIfNew(num, vars);
+    std::vector<bool> read(size_t(std::max(num, 0)), false);
+    for (const Channel &channel : m_compiled) {
+        for (const int i : channel.usedVariables)
+            read[size_t(i)] = true;
+    }
+    return read;
+}
+
+double FormulaMathsEvaluator::evaluate(
+    int index, int num, const QStringList &vars, std::vector<double> &vals)
+{
+    compileIfNew(num, vars);
     Channel &channel = m_compiled.at(size_t(index));
     try {
         if (!channel.formula)
             throw FormulaException(channel.compileError);
-        const size_t n = std::min(size_t(num), vals.size());
-        for (size_t i = 0; i < n; ++i) {
-            TCalcItem &item = m_calc[i];
-            item.data = vals[i];
+        // The formula runs on its own variables, set here in place: a whole-array copy in
+        // and out per formula and row would cost more than most formulas do.
+        TCalcArray &variables = channel.formula->Variables();
+        if (vals.size() < size_t(num))
+            vals.resize(size_t(num), 0.0);
+        for (const int i : channel.usedVariables) {
+            TCalcItem &item = variables[size_t(i)];
             if (item.typ != fdtnumber) {
                 item.typ = fdtnumber;
                 item.str = QString();
             }
+            item.data = vals[size_t(i)];
         }
-        const double result = channel.formula->ComputeN(num, &m_calc);
+        const double result = channel.formula->ComputeN(0, nullptr);
         // Assignments (SET, INC, DEC) persist into the following rows.
-        for (size_t i = 0; i < n; ++i) {
-            if (m_calc[i].typ == fdtnumber)
-                vals[i] = m_calc[i].data;
+        for (const int i : channel.usedVariables) {
+            if (variables[size_t(i)].typ == fdtnumber)
+                vals[size_t(i)] = variables[size_t(i)].data;
         }
         return result;
     } catch (const std::exception &e) {

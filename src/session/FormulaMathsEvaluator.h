@@ -32,6 +32,8 @@ public:
     /// Runs channel \a index's compiled formula; a new variable list (every preparation makes one)
     /// compiles every channel anew and starts the failure counts again. Failures are counted, then rethrown.
     double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
+    /// The variables any channel's formula can reach, compiling for \a vars when they are new.
+    std::vector<bool> variablesRead(int num, const QStringList &vars) override;
 
     /// One line per channel that failed in some rows since the last compilation:
     /// "N rows of <channel> failed: <first message>".
@@ -48,13 +50,13 @@ public:
 private:
     struct Channel;
     void compile(int num, const QStringList &vars);
+    void compileIfNew(int num, const QStringList &vars);
 
     const TTalFormula &m_model;
     const TMathsChannels &m_channels;
     std::vector<Channel> m_compiled;
     QStringList m_vars; // the list compiled for; shares the caller's data while unchanged
     int m_num = -1;
-    TCalcArray m_calc; // the values handed to the engine, reused row after row
 };
 
 } // namespace zel

@@ -268,9 +268,14 @@ void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
 
 void TKRO_Data::resolveHookColumns(const RecordTable &table)
 {
+    // Only the columns some formula can reach are read from each row.
+    const std::vector<bool> read
+        = FMaths_ ? FMaths_->variablesRead(Num(), Fvars) : std::vector<bool>();
     FVarColumns.clear();
-    for (const QString &name : Fvars)
-        FVarColumns.push_back(table.findColumn(name));
+    for (qsizetype i = 0; i < Fvars.size(); ++i) {
+        const bool wanted = size_t(i) >= read.size() || read[size_t(i)];
+        FVarColumns.push_back(wanted ? table.findColumn(Fvars[i]) : -1);
+    }
     FMathsColumns.clear();
     FMathsVars.clear();
     const QStringList channels = FMaths_ ? FMaths_->channelNames() : QStringList();
