@@ -183,3 +183,21 @@ TEST(FormulaCompiler, RecompilingTheSameTextFollowsChangedOptionsAndNames)
     TCalcArray vals{TCalcItem::number(1), TCalcItem::number(2)};
     EXPECT_EQ(f.ComputeN(2, &vals), 4.0);
 }
+
+TEST(FormulaCompiler, UsedVariablesNameWhatTheFormulaCanReach)
+{
+    struct Case { const char *formula; std::vector<int> used; };
+    const Case cases[] = {
+        {"a + c", {0, 2}},
+        {"1", {}},
+        {"IF b > 0 THEN b ELSE 0 ENDIF", {1}},
+        // A builtin that takes a variable's name as text may reach any of them.
+        {"SET('c', a)", {0, 1, 2}},
+        {"INC('a')", {0, 1, 2}},
+    };
+    for (const Case &c : cases) {
+        TTalFormula f;
+        f.Compile(QString::fromLatin1(c.formula), 3, {"a", "b", "c"});
+        EXPECT_EQ(f.usedVariables(), c.used) << c.formula;
+    }
+}
