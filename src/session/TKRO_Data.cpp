@@ -38,6 +38,16 @@ TKRO_Data::TKRO_Data()
     defineTables();
     FLogDataTable.BeforePost = [this] { LogDataTableBeforePost(FLogDataTable); };
     FMaths.BeforePost = [this] { LogDataTableBeforePost(FMaths); };
+    // Every load, add and delete of the maths definitions refreshes the window's lists.
+    FMathsChannels1.OnloadTable = [this] { MathsChannels1loadTable(); };
+    FMathsChannels1.OnAddFormula = [this] { MathsChannels1loadTable(); };
+    FMathsChannels1.OnDeleteFormula = [this] { MathsChannels1loadTable(); };
+}
+
+void TKRO_Data::MathsChannels1loadTable()
+{
+    if (OnMathsListsChanged)
+        OnMathsListsChanged();
 }
 
 void TKRO_Data::defineTables()

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace zel {
@@ -90,6 +91,11 @@ public:
     TTalFormula &F() { return FF; }
     /// The card's maths channel definitions and variables.
     TMathsChannels &MathsChannels1() { return FMathsChannels1; }
+    /// Handler of MathsChannels1's load, add and delete notifications: tells the window
+    /// showing the maths lists (through OnMathsListsChanged) to refill them.
+    void MathsChannels1loadTable();
+    /// Set by the logger configuration window to refill its formula and variable lists.
+    std::function<void()> OnMathsListsChanged;
     /// Computes MathsChannels1's channels with components set up like F; setMaths(&it)
     /// makes the store hook use it.
     FormulaMathsEvaluator &FormulaMaths() { return FFormulaMaths; }

@@ -223,3 +223,18 @@ TEST_F(MathsComputationTest, FormulaRepositoryIsCreatedWhenMissingAndFoundInAnyC
     ASSERT_EQ(again.Formulas().recordCount(), 1);
     EXPECT_EQ(QDir(dataFolder).entryList({ "formularep*" }, QDir::Files).size(), 1);
 }
+
+TEST_F(MathsComputationTest, LoadAddAndDeleteRefreshTheWindowLists)
+{
+    int refreshes = 0;
+    data.OnMathsListsChanged = [&refreshes] { ++refreshes; };
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddFormula("Half", "RPM / 2");
+    maths.AddVariable("Mass", 0, 750);
+    EXPECT_EQ(refreshes, 2);
+    maths.DeleteFormula(0);
+    EXPECT_EQ(refreshes, 3);
+    maths.SaveMathsTables();
+    maths.LoadMathsTables(); // one refresh per record loaded (the variable), one for the load
+    EXPECT_EQ(refreshes, 5);
+}
