@@ -2,7 +2,7 @@
 // channels is imported (and, being one record over the limit, saved in two parts) once
 // without and once with 8 maths channels of typical shape. The difference of the two is the
 // maths computation's share of the import.
-#include "logger/RawLogWriter.h"
+#include "ImportBenchFixture.h"
 #include "logger/TLogFile.h"
 #include "logger/TMathsChannels.h"
 #include "session/ImportObserver.h"
@@ -14,45 +14,18 @@
 
 namespace {
 
-constexpr int kRecords = 180001;
-constexpr int kChannels = 47;
-
-class NoObserver : public zel::ImportObserver
-{
-public:
-    void showMessage(const QString &) override { }
-    void showStatus(const QString &) override { }
-    void setProgressRange(qint64) override { }
-    void advanceProgress() override { }
-};
+using zel::bench::kChannels;
+using zel::bench::kRecords;
+using zel::bench::NoObserver;
 
 QString benchFolder()
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/zel-maths-import-bench");
-    QDir().mkpath(folder);
-    return folder;
+    return zel::bench::benchFolder(QStringLiteral("zel-maths-import-bench"));
 }
 
 QString rawLogPath()
 {
-    static const QString path = [] {
-        const QString file = benchFolder() + QStringLiteral("/run.Dsh");
-        QStringList names;
-        for (int j = 0; j < kChannels; ++j)
-            names << QStringLiteral("Channel %1").arg(j);
-        zel::RawLogWriter writer(names);
-        zel::TLogRecord record {};
-        for (int i = 1; i <= kRecords; ++i) {
-            record.RecordID = std::uint32_t(i);
-            record.LapNumber = std::uint16_t(i / 900);
-            record.GPSSpeed = float(i % 250);
-            for (int j = 0; j < kChannels; ++j)
-                record.ChannelData[j] = float(i % 1000) * 0.01f + float(j);
-            writer.appendRecord(record);
-        }
-        writer.save(file);
-        return file;
-    }();
+    static const QString path = zel::bench::writeSessionRawLog(benchFolder());
     return path;
 }
 

@@ -3,7 +3,7 @@
 // rows) and "run_2.KRO" (the header row); the first part is then opened as a session. The plain
 // file I/O cases move the same bytes (read the raw log and write the saved file's size, synced;
 // read the saved file), so the import/open ratios can be read off one run.
-#include "logger/RawLogWriter.h"
+#include "ImportBenchFixture.h"
 #include "logger/TLogFile.h"
 #include "session/ChannelGrid.h"
 #include "session/ImportObserver.h"
@@ -23,50 +23,18 @@
 
 namespace {
 
-constexpr int kRecords = 180001;
-constexpr int kChannels = 47;
-constexpr int kRecordsPerLap = 900;
-
-class NoObserver : public zel::ImportObserver
-{
-public:
-    void showMessage(const QString &) override { }
-    void showStatus(const QString &) override { }
-    void setProgressRange(qint64) override { }
-    void advanceProgress() override { }
-};
+using zel::bench::kChannels;
+using zel::bench::kRecords;
+using zel::bench::NoObserver;
 
 QString benchFolder()
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/zel-session-bench");
-    QDir().mkpath(folder);
-    return folder;
+    return zel::bench::benchFolder(QStringLiteral("zel-session-bench"));
 }
 
 QString rawLogPath()
 {
-    static const QString path = [] {
-        const QString file = benchFolder() + QStringLiteral("/run.Dsh");
-        QStringList names;
-        for (int j = 0; j < kChannels; ++j)
-            names << QStringLiteral("Channel %1").arg(j);
-        zel::RawLogWriter writer(names);
-        zel::TLogRecord record {};
-        for (int i = 1; i <= kRecords; ++i) {
-            record.RecordID = std::uint32_t(i);
-            record.LapNumber = std::uint16_t(i / kRecordsPerLap);
-            record.LapID = std::uint32_t(i % kRecordsPerLap);
-            record.LapMarker = i % kRecordsPerLap == 0;
-            record.SectorMarker = i % (kRecordsPerLap / 3) == 0;
-            record.GPSLat = 52000000 + i;
-            record.GPSSpeed = float(i % 250);
-            for (int j = 0; j < kChannels; ++j)
-                record.ChannelData[j] = float(i) * 0.01f + float(j);
-            writer.appendRecord(record);
-        }
-        writer.save(file);
-        return file;
-    }();
+    static const QString path = zel::bench::writeSessionRawLog(benchFolder());
     return path;
 }
 

@@ -1,0 +1,62 @@
+#pragma once
+
+// What the import benchmarks share: a session-sized raw log (180,001 records of 47 channels,
+// laps of 900 records with three sectors each) and an observer that shows nothing.
+
+#include "logger/RawLogWriter.h"
+#include "session/ImportObserver.h"
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+namespace zel::bench {
+
+constexpr int kRecords = 180001;
+constexpr int kChannels = 47;
+constexpr int kRecordsPerLap = 900;
+
+class NoObserver : public ImportObserver
+{
+public:
+    void showMessage(const QString &) override { }
+    void showStatus(const QString &) override { }
+    void setProgressRange(qint64) override { }
+    void advanceProgress() override { }
+};
+
+/// A folder of the system's temporary folder, created when missing.
+inline QString benchFolder(const QString &name)
+{
+    const QString folder = QDir::tempPath() + QLatin1Char('/') + name;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+/// Writes the raw log as folder/run.Dsh and returns its path. The channels are named
+/// "Channel 0" ... "Channel 46"; channel j of record i holds i * 0.01 + j.
+inline QString writeSessionRawLog(const QString &folder)
+{
+    const QString file = folder + QStringLiteral("/run.Dsh");
+    QStringList names;
+    for (int j = 0; j < kChannels; ++j)
+        names << QStringLiteral("Channel %1").arg(j);
+    RawLogWriter writer(names);
+    TLogRecord record {};
+    for (int i = 1; i <= kRecords; ++i) {
+        record.RecordID = std::uint32_t(i);
+        record.LapNumber = std::uint16_t(i / kRecordsPerLap);
+        record.LapID = std::uint32_t(i % kRecordsPerLap);
+        record.LapMarker = i % kRecordsPerLap == 0;
+        record.SectorMarker = i % (kRecordsPerLap / 3) == 0;
+        record.GPSLat = 52000000 + i;
+        record.GPSSpeed = float(i % 250);
+        for (int j = 0; j < kChannels; ++j)
+            record.ChannelData[j] = float(i) * 0.01f + float(j);
+        writer.appendRecord(record);
+    }
+    writer.save(file);
+    return file;
+}
+
+} // namespace zel::bench
