@@ -87,25 +87,35 @@ void BM_ImportAndSave(benchmark::State &state)
 }
 BENCHMARK(BM_ImportAndSave)->Unit(benchmark::kMillisecond)->MinTime(5);
 
-// As the main window opens a session: load the file, then build the session from it.
-void BM_LoadAndOpenLogTable(benchmark::State &state)
+// What the main window hands a session: the loaded file and the models it writes to.
+struct SessionWindow
 {
-    sessionPath();
-    for (auto _ : state) {
-        zel::RecordTable ex;
+    SessionWindow()
+    {
         ex.loadFromFile(sessionPath());
-        zel::ChannelGrid grid;
-        zel::LapPages pages;
-        zel::TimingTree tree;
-        zel::ProgressModel progress;
-        zel::TKROData log;
         log.setExLogData(&ex);
         log.setStringGrid(&grid);
         log.setPageControl(&pages);
         log.setTimeDataView(&tree);
         log.setLogProgress(&progress);
-        benchmark::DoNotOptimize(log.OpenLogTable(sessionPath()));
-        if (log.LogData().recordCount() != kRecords)
+    }
+
+    zel::RecordTable ex;
+    zel::ChannelGrid grid;
+    zel::LapPages pages;
+    zel::TimingTree tree;
+    zel::ProgressModel progress;
+    zel::TKROData log;
+};
+
+// As the main window opens a session: load the file, then build the session from it.
+void BM_LoadAndOpenLogTable(benchmark::State &state)
+{
+    sessionPath();
+    for (auto _ : state) {
+        SessionWindow window;
+        benchmark::DoNotOptimize(window.log.OpenLogTable(sessionPath()));
+        if (window.log.LogData().recordCount() != kRecords)
             state.SkipWithError("the session lost rows");
     }
 }
@@ -116,21 +126,10 @@ void BM_OpenLogTableOnly(benchmark::State &state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        zel::RecordTable ex;
-        ex.loadFromFile(sessionPath());
-        zel::ChannelGrid grid;
-        zel::LapPages pages;
-        zel::TimingTree tree;
-        zel::ProgressModel progress;
-        zel::TKROData log;
-        log.setExLogData(&ex);
-        log.setStringGrid(&grid);
-        log.setPageControl(&pages);
-        log.setTimeDataView(&tree);
-        log.setLogProgress(&progress);
+        SessionWindow window;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(log.OpenLogTable(sessionPath()));
-        if (log.LogData().recordCount() != kRecords)
+        benchmark::DoNotOptimize(window.log.OpenLogTable(sessionPath()));
+        if (window.log.LogData().recordCount() != kRecords)
             state.SkipWithError("the session lost rows");
     }
 }
