@@ -2,6 +2,7 @@
 
 #include "card/DemoCircuit.h"
 #include "common/DateTimeValue.h"
+#include "common/Error.h"
 #include "logger/RawLogWriter.h"
 #include "logger/TKROSettings.h"
 #include "logger/TTranslations.h"
@@ -13,7 +14,6 @@
 #include <functional>
 #include <numbers>
 #include <random>
-#include <stdexcept>
 
 namespace zel {
 
@@ -244,8 +244,7 @@ QStringList DemoCard::write(const QString &root) const
     const QString logsFolder = card.filePath(QStringLiteral("Logs"));
     for (const QString &folder : { dataFolder, logsFolder }) {
         if (!QDir().mkpath(folder)) {
-            throw std::runtime_error(
-                QStringLiteral("Cannot create the folder \"%1\"").arg(folder).toStdString());
+            throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
         }
     }
     const TDataDictionary header = writeSettings(dataFolder);

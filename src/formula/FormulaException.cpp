@@ -3,15 +3,13 @@
 namespace zel {
 
 FormulaException::FormulaException(const QString &message, Kind kind)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
+    : Error(message)
     , m_kind(kind)
 {
 }
 
 FormulaException::FormulaException(const QString &message, int line, int column)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
+    : Error(message)
     , m_line(line)
     , m_column(column)
 {

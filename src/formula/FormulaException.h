@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QString>
+#include "common/Error.h"
 
-#include <stdexcept>
+#include <QString>
 
 namespace zel {
 
 /// The formula component's error: a message, what kind of fault raised it and, for a fault
 /// in the formula text, where it is (line and column from 1; 0 when not a compile error).
-class FormulaException : public std::runtime_error
+class FormulaException : public Error
 {
 public:
     /// Kinds matter to the machine: a failed conversion makes "+" concatenate and
@@ -20,8 +20,6 @@ public:
     /// A compile error found at the given line and column of the formula text.
     FormulaException(const QString &message, int line, int column);
 
-    /// The message as entered (what() gives it in UTF-8).
-    QString message() const { return m_message; }
     /// The kind of fault.
     Kind kind() const { return m_kind; }
     /// Line of a compile error, from 1; 0 for a run-time error.
@@ -39,7 +37,6 @@ public:
     static FormulaException notANumber(const QString &text);
 
 private:
-    QString m_message;
     Kind m_kind = Kind::Evaluation;
     int m_line = 0;
     int m_column = 0;

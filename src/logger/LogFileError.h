@@ -1,14 +1,14 @@
 #pragma once
 
-#include <stdexcept>
+#include "common/Error.h"
 
 namespace zel {
 
 /// A raw log that cannot be opened, read or written; the message names the file.
-class LogFileError : public std::runtime_error
+class LogFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 } // namespace zel

@@ -12,8 +12,7 @@ namespace {
 
 [[noreturn]] void fail(const QString &action, const QString &path, const QString &reason)
 {
-    throw LoggerTableError(
-        QStringLiteral("Cannot %1 \"%2\": %3").arg(action, path, reason).toStdString());
+    throw LoggerTableError(QStringLiteral("Cannot %1 \"%2\": %3").arg(action, path, reason));
 }
 
 // Reads from the current position until size bytes arrived or the file ended, then

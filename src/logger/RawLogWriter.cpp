@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 namespace zel {
 
@@ -53,7 +52,8 @@ void RawLogWriter::save(const QString &fileName) const
     QString reason;
     const QByteArrayView header(reinterpret_cast<const char *>(&m_header), sizeof m_header);
     if (!replaceFile(fileName, {header, m_records}, &reason))
-        throw LogFileError(("Cannot write log file \"" + fileName + "\": " + reason).toStdString());
+        throw LogFileError(QStringLiteral("Cannot write log file \"") + fileName
+            + QStringLiteral("\": ") + reason);
 }
 
 } // namespace zel

@@ -18,20 +18,20 @@ namespace {
 constexpr std::uint64_t kHeaderSize = sizeof(TDataDictionary);
 constexpr std::uint64_t kChunkBytes = 1 << 20;
 
-std::string quoted(const QString &fileName)
+QString quoted(const QString &fileName)
 {
-    return ('"' + fileName + '"').toStdString();
+    return u'"' + fileName + u'"';
 }
 
 LogFileError systemError(const char *action, const QString &fileName, int error)
 {
-    return LogFileError(std::string(action) + " log file " + quoted(fileName) + ": "
-                        + qt_error_string(error).toStdString());
+    return LogFileError(QString::fromLatin1(action) + QStringLiteral(" log file ")
+        + quoted(fileName) + QStringLiteral(": ") + qt_error_string(error));
 }
 
 LogFileError notALog(const QString &fileName, const QString &reason)
 {
-    return LogFileError(quoted(fileName) + " is not a KRO log: " + reason.toStdString());
+    return LogFileError(quoted(fileName) + QStringLiteral(" is not a KRO log: ") + reason);
 }
 
 /// Reads until count bytes arrived, the file ends, or an error; returns -1 on error.

@@ -258,8 +258,7 @@ void TMathsChannels::release()
 
 void TMathsChannels::refuse(const QString &what, const QString &name, const QString &reason)
 {
-    throw LoggerTableError(
-        QStringLiteral("Cannot add the %1 \"%2\": %3.").arg(what, name, reason).toStdString());
+    throw LoggerTableError(QStringLiteral("Cannot add the %1 \"%2\": %3.").arg(what, name, reason));
 }
 
 } // namespace zel

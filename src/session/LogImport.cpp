@@ -1,5 +1,6 @@
 #include "session/LogImport.h"
 
+#include "common/Error.h"
 #include "common/FolderName.h"
 #include "logger/LoggerChannelCount.h"
 #include "logger/TLogFile.h"
@@ -15,7 +16,6 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace zel {
 
@@ -125,8 +125,7 @@ void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part
 {
     const QString folder = partFolder();
     if (!QDir().mkpath(folder)) {
-        throw std::runtime_error(
-            QStringLiteral("Cannot create the folder \"%1\"").arg(folder).toStdString());
+        throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     }
     const QString path = freeFileName(
         folder, QStringLiteral("%1_%2").arg(logStem(rawLogPath)).arg(part), QStringLiteral(".KRO"));

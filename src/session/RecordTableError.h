@@ -1,21 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "common/Error.h"
 
 namespace zel {
 
 /// Error raised by the record table facility; the message names the column, filter or file.
-class RecordTableError : public std::runtime_error
+class RecordTableError : public Error
 {
 public:
-    /// Creates the error with a user-readable message.
-    explicit RecordTableError(const QString &message)
-        : std::runtime_error(message.toStdString())
-    { }
-
-    /// The message as a QString, for message boxes.
-    QString message() const { return QString::fromStdString(what()); }
+    using Error::Error;
 };
 
 } // namespace zel

@@ -1,12 +1,12 @@
 #include "tools/zel/ExportCommand.h"
 
+#include "common/Error.h"
 #include "session/NumberText.h"
 #include "session/RecordTable.h"
 #include "session/SessionColumns.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
-#include <stdexcept>
 
 namespace zel {
 
@@ -16,7 +16,7 @@ const char kUsage[] = "zel export: usage: zel export TABLE.kro --csv OUT.csv\n";
 
 [[noreturn]] void fail(const QString &message)
 {
-    throw std::runtime_error(message.toStdString());
+    throw Error(message);
 }
 
 // A CSV field: quoted, with doubled quotes, only when it holds a separator, quote or break.

@@ -1,5 +1,6 @@
 #include "tools/zel/ImportCommand.h"
 
+#include "common/Error.h"
 #include "common/FolderName.h"
 #include "logger/LogRecords.h"
 #include "logger/TKROSettings.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace zel {
@@ -62,7 +62,7 @@ std::optional<ImportOptions> parse(const QStringList &args)
 
 [[noreturn]] void fail(const QString &message)
 {
-    throw std::runtime_error(message.toStdString());
+    throw Error(message);
 }
 
 // Messages go to the terminal: boxes and the status line as lines on stderr, progress as

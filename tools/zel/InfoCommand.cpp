@@ -1,12 +1,12 @@
 #include "tools/zel/InfoCommand.h"
 
+#include "common/Error.h"
 #include "tools/zel/CardTableInfo.h"
 #include "tools/zel/RawLogInfo.h"
 #include "tools/zel/SavedTableInfo.h"
 
 #include <QFileInfo>
 
-#include <stdexcept>
 
 namespace zel {
 
@@ -16,21 +16,19 @@ InfoReport reportFor(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw std::runtime_error(QStringLiteral("\"%1\" does not exist").arg(path).toStdString());
+        throw Error(QStringLiteral("\"%1\" does not exist").arg(path));
     if (!info.isFile())
-        throw std::runtime_error(QStringLiteral("\"%1\" is not a file").arg(path).toStdString());
+        throw Error(QStringLiteral("\"%1\" is not a file").arg(path));
     if (info.suffix().compare(QLatin1String("dsh"), Qt::CaseInsensitive) == 0)
         return rawLogReport(path);
     if (looksLikeSavedTable(path))
         return savedTableReport(path);
     if (const LoggerTableKind kind = loggerTableKind(path); kind != LoggerTableKind::Unknown)
         return cardTableReport(path, kind);
-    throw std::runtime_error(
-        QStringLiteral("\"%1\" is not a file zel knows: expected a raw log (.Dsh), "
-                       "Settings.prm, Translation.prm, a sector (.prc) or message (.msg) file, "
-                       "or a saved table")
-            .arg(path)
-            .toStdString());
+    throw Error(QStringLiteral("\"%1\" is not a file zel knows: expected a raw log (.Dsh), "
+                               "Settings.prm, Translation.prm, a sector (.prc) or message (.msg) "
+                               "file, or a saved table")
+                    .arg(path));
 }
 
 } // namespace

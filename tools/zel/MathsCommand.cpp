@@ -1,5 +1,6 @@
 #include "tools/zel/MathsCommand.h"
 
+#include "common/Error.h"
 #include "formula/TFormulaError.h"
 #include "logger/TKROSettings.h"
 #include "logger/TMathsChannels.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <optional>
-#include <stdexcept>
 
 namespace zel {
 
@@ -61,7 +61,7 @@ std::optional<MathsOptions> parse(const QStringList &args)
 
 [[noreturn]] void fail(const QString &message)
 {
-    throw std::runtime_error(message.toStdString());
+    throw Error(message);
 }
 
 QString numberText(double value)
