@@ -1,9 +1,11 @@
 #include "logger/LoggerTableFile.h"
 
-#include "common/FileReplace.h"
+#include "common/AtomicFile.h"
 #include "logger/LoggerTableError.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zel {
@@ -39,8 +41,19 @@ void LoggerTableFile::open(const QString &path)
 {
     close();
     FFile.setFileName(path);
-    if (!FFile.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    // Saves write through this handle: a symbolic link would carry them out of the card's
+    // folder into whatever file it names.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        fail(QStringLiteral("open"), path,
+            error == ELOOP ? QStringLiteral("it is a symbolic link, which a card table may not be")
+                           : QString::fromLocal8Bit(std::strerror(error)));
+    }
+    if (!FFile.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         fail(QStringLiteral("open"), path, FFile.errorString());
+    }
 }
 
 void LoggerTableFile::create(const QString &path, QByteArrayView content)
@@ -84,9 +97,11 @@ qint64 LoggerTableFile::readFile(const QString &path, void *data, qint64 size)
 
 void LoggerTableFile::writeFile(const QString &path, QByteArrayView content)
 {
-    QString reason;
-    if (!replaceFile(path, {content}, &reason))
-        fail(QStringLiteral("write"), path, reason);
+    try {
+        AtomicFile::replace(path, { content });
+    } catch (const FileError &error) {
+        throw LoggerTableError(error.message());
+    }
 }
 
 } // namespace zel

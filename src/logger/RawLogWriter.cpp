@@ -1,6 +1,6 @@
 #include "logger/RawLogWriter.h"
 
-#include "common/FileReplace.h"
+#include "common/AtomicFile.h"
 #include "logger/LogFileError.h"
 
 #include <algorithm>
@@ -49,11 +49,12 @@ QByteArray RawLogWriter::bytes() const
 
 void RawLogWriter::save(const QString &fileName) const
 {
-    QString reason;
     const QByteArrayView header(reinterpret_cast<const char *>(&m_header), sizeof m_header);
-    if (!replaceFile(fileName, {header, m_records}, &reason))
-        throw LogFileError(QStringLiteral("Cannot write log file \"") + fileName
-            + QStringLiteral("\": ") + reason);
+    try {
+        AtomicFile::replace(fileName, { header, m_records });
+    } catch (const FileError &error) {
+        throw LogFileError(error.message());
+    }
 }
 
 } // namespace zel

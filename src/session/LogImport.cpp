@@ -114,8 +114,17 @@ void LogImport::appendHeaderRow(RecordTable &table)
     table.Post();
 }
 
+void LogImport::setPartNames(const QString &folder, const QString &stem, bool replace)
+{
+    m_partFolder = folder;
+    m_partStem = stem;
+    m_replaceParts = replace;
+}
+
 QString LogImport::partFolder() const
 {
+    if (!m_partFolder.isEmpty())
+        return m_partFolder;
     // The card ID comes from the card's own settings file: it names a folder only when it
     // is one plain folder name.
     return isSafeFolderName(m_cardID) ? QDir(m_dataFolder).filePath(m_cardID) : m_dataFolder;
@@ -127,9 +136,18 @@ void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part
     if (!QDir().mkpath(folder)) {
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     }
-    const QString path = freeFileName(
-        folder, QStringLiteral("%1_%2").arg(logStem(rawLogPath)).arg(part), QStringLiteral(".KRO"));
-    table.saveToFile(path);
+    const QString extension = QStringLiteral(".KRO");
+    QString path;
+    if (m_partStem.isEmpty()) {
+        path = saveUnderFreeName(table, folder,
+            logStem(rawLogPath) + u'_' + QString::number(part), extension);
+    } else {
+        path = QDir(folder).filePath(m_partStem + u'_' + QString::number(part) + extension);
+        if (m_replaceParts)
+            table.saveToFile(path);
+        else
+            table.saveToNewFile(path);
+    }
     m_savedParts << path;
     m_splitFolder = folder;
     table.close();

@@ -19,8 +19,10 @@ class TLogFile;
 ///
 /// Parts are written to "<data folder>/<card ID>" when the card ID is a safe folder name,
 /// otherwise to the data folder itself, each under the first free name ("run_1.KRO", or
-/// "run_1 (2).KRO" when that exists). When a save fails, the parts already written stay:
-/// each is a whole session log; savedParts() lists them.
+/// "run_1 (2).KRO" when that exists, chosen at the moment of writing so that concurrent
+/// imports never replace each other's parts), unless setPartNames names them. When a save
+/// fails, the parts already written stay: each is a whole session log; savedParts() lists
+/// them.
 class LogImport
 {
 public:
@@ -36,6 +38,10 @@ public:
     void setCardID(const QString &id) { m_cardID = id; }
     /// The program's Data folder, under which split parts are saved.
     void setDataFolder(const QString &folder) { m_dataFolder = folder; }
+    /// Names split parts "<stem>_<n>.KRO" in \a folder instead of after the raw log in the
+    /// data folder. With \a replace they replace files of those names; without, a part whose
+    /// name is taken fails the import (the parts saved before it stay).
+    void setPartNames(const QString &folder, const QString &stem, bool replace);
 
     /// Makes opening \a log define the table's columns (its AfterOpenLog notification); this
     /// object must outlive every later opening of \a log.
@@ -70,6 +76,9 @@ private:
     int m_channelCount;
     QString m_cardID;
     QString m_dataFolder;
+    QString m_partFolder; // set by setPartNames
+    QString m_partStem;
+    bool m_replaceParts = false;
 
     QStringList m_logChannels;
     QStringList m_skippedMaths;

@@ -823,13 +823,32 @@ void RecordTable::takeRowsFrom(RecordTable &other)
     viewChanged();
 }
 
-void RecordTable::saveToFile(const QString &path)
+void RecordTable::prepareSave(const QString &path)
 {
     if (m_open)
         checkBrowseMode();
-    if (m_data.columns.empty())
-        throw RecordTableError(QStringLiteral("%1: cannot save a table without columns").arg(path));
+    if (m_data.columns.empty()) {
+        const QString reason = QStringLiteral("cannot save a table without columns");
+        throw RecordTableError(path.isEmpty() ? reason : path + QStringLiteral(": ") + reason);
+    }
+}
+
+void RecordTable::saveToFile(const QString &path)
+{
+    prepareSave(path);
     TableFile::save(path, m_data);
+}
+
+void RecordTable::saveToNewFile(const QString &path)
+{
+    prepareSave(path);
+    TableFile::save(path, m_data, AtomicFile::Placement::NoReplace);
+}
+
+QString RecordTable::saveToFreeFile(const std::function<QString()> &nextName)
+{
+    prepareSave(QString());
+    return TableFile::saveUnderFreeName(m_data, nextName);
 }
 
 void RecordTable::loadFromFile(const QString &path)

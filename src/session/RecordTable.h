@@ -193,6 +193,12 @@ public:
     void takeRowsFrom(RecordTable &other);
     /// Saves columns, index definitions and all stored rows to \a path, atomically.
     void saveToFile(const QString &path);
+    /// Saves as saveToFile does, but fails with FileExistsError when \a path exists at the
+    /// moment the file is put in place.
+    void saveToNewFile(const QString &path);
+    /// Saves as saveToFile does, but never over an existing file: under the first name
+    /// \a nextName gives that is free when the file is put in place. Returns that name.
+    QString saveToFreeFile(const std::function<QString()> &nextName);
     /// Replaces columns, indexes and rows with those saved in \a path and opens the table;
     /// on failure the table is left exactly as it was.
     void loadFromFile(const QString &path);
@@ -206,6 +212,7 @@ private:
     };
 
     void requireOpen() const;
+    void prepareSave(const QString &path);
     void requireClosed(const char *operation) const;
     void checkBrowseMode();
     void resetRows();

@@ -1,5 +1,7 @@
 #include "session/SessionFileName.h"
 
+#include "session/RecordTable.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -23,6 +25,12 @@ QString freeFileName(const QString &folder, const QString &stem, const QString &
     for (int n = 2; taken.contains(name.toCaseFolded()); ++n)
         name = QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(extension);
     return dir.filePath(name);
+}
+
+QString saveUnderFreeName(
+    RecordTable &table, const QString &folder, const QString &stem, const QString &extension)
+{
+    return table.saveToFreeFile([&] { return freeFileName(folder, stem, extension); });
 }
 
 QString existingFileName(const QString &folder, const QString &name)

@@ -4,6 +4,8 @@
 
 namespace zel {
 
+class RecordTable;
+
 /// A raw log's file name up to its first "." ("run.2.Dsh" gives "run"), folder removed.
 QString logStem(const QString &rawLogPath);
 
@@ -12,6 +14,11 @@ QString logStem(const QString &rawLogPath);
 /// "<folder>/<stem> (n)<extension>" for n = 2, 3, ..., so an existing session log is never
 /// replaced.
 QString freeFileName(const QString &folder, const QString &stem, const QString &extension);
+
+/// Saves \a table under freeFileName(folder, stem, extension), chosen again should another
+/// program take that name first; returns the path saved. Never replaces a file.
+QString saveUnderFreeName(
+    RecordTable &table, const QString &folder, const QString &stem, const QString &extension);
 
 /// Path of the entry of \a folder named \a name without regard to case (the first match in
 /// name order), or "<folder>/<name>" when there is none.

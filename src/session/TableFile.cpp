@@ -4,23 +4,19 @@
 #include "session/SqliteDatabase.h"
 #include "session/SqliteStatement.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryFile>
 #include <QUrl>
 #include <climits>
-#include <fcntl.h>
-#include <filesystem>
 #include <optional>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace zel {
 
 namespace {
 
 constexpr int64_t kFormatVersion = 1;
+constexpr int kMaxNameAttempts = 1000;
 const QString kFormatName = QStringLiteral("zel-table");
 
 const char *const kSchema = R"sql(
@@ -33,15 +29,6 @@ CREATE TABLE table_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, fie
 [[noreturn]] void fail(const QString &path, const QString &reason)
 {
     throw RecordTableError(QStringLiteral("%1: %2").arg(path, reason));
-}
-
-void syncPath(const QString &path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 void writeDatabase(const QString &fileName, const QString &context, const TableData &data)
@@ -209,29 +196,42 @@ void readIndexes(SqliteDatabase &db, const QString &path, TableData &data)
 
 } // namespace
 
-void TableFile::save(const QString &path, const TableData &data)
+void TableFile::save(const QString &path, const TableData &data, AtomicFile::Placement placement)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-        + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        fail(path, QStringLiteral("cannot save (%1)").arg(temp.errorString()));
-    temp.close();
-    const QString context = QStringLiteral("%1: cannot save").arg(path);
-    writeDatabase(temp.fileName(), context, data);
-    syncPath(temp.fileName(), O_RDONLY);
+    try {
+        AtomicFile file(path, placement);
+        writeDatabase(file.temporaryPath(), QStringLiteral("%1: cannot save").arg(path), data);
+        file.commit();
+    } catch (const FileExistsError &) {
+        throw;
+    } catch (const FileError &error) {
+        throw RecordTableError(error.message());
+    }
+}
 
-    const auto permissions = target.exists() ? target.permissions()
-                                             : QFile::ReadOwner | QFile::WriteOwner
-            | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-    QFile::setPermissions(temp.fileName(), permissions);
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-        QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
-    if (error)
-        fail(path, QStringLiteral("cannot save (%1)").arg(QString::fromStdString(error.message())));
-    temp.setAutoRemove(false);
-    syncPath(target.absolutePath(), O_RDONLY | O_DIRECTORY);
+QString TableFile::saveUnderFreeName(
+    const TableData &data, const std::function<QString()> &nextName)
+{
+    QString path = nextName();
+    try {
+        AtomicFile file(path, AtomicFile::Placement::NoReplace);
+        writeDatabase(file.temporaryPath(), QStringLiteral("%1: cannot save").arg(path), data);
+        // Another writer may take the name between the choice and the rename: the file
+        // written stays and goes under the next free name.
+        for (int attempt = 0;; ++attempt) {
+            try {
+                file.commit();
+                return path;
+            } catch (const FileExistsError &) {
+                if (attempt == kMaxNameAttempts)
+                    throw;
+                path = nextName();
+                file.retarget(path);
+            }
+        }
+    } catch (const FileError &error) {
+        throw RecordTableError(error.message());
+    }
 }
 
 TableData TableFile::load(const QString &path)

@@ -104,7 +104,7 @@ TEST(RawLogWriter, SaveWritesTheBytesOrReportsTheFile)
         writer.save(bad);
         ADD_FAILURE() << "saved";
     } catch (const LogFileError &e) {
-        EXPECT_TRUE(QString::fromStdString(e.what()).startsWith("Cannot write log file \"" + bad
+        EXPECT_TRUE(QString::fromStdString(e.what()).startsWith("Cannot write \"" + bad
                                                                  + "\": "));
     }
 }

@@ -1,6 +1,6 @@
 #include "tools/zel/ImportCommand.h"
 
-#include "common/Error.h"
+#include "common/AtomicFile.h"
 #include "common/FolderName.h"
 #include "logger/LogRecords.h"
 #include "logger/TKROSettings.h"
@@ -42,11 +42,12 @@ std::optional<ImportOptions> parse(const QStringList &args)
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--card") && hasValue)
+        // An empty value would silently mean "no value": the folder beside the program.
+        if (arg == QLatin1String("--card") && hasValue && !args[i + 1].isEmpty())
             options.card = args[++i];
-        else if (arg == QLatin1String("--data") && hasValue)
+        else if (arg == QLatin1String("--data") && hasValue && !args[i + 1].isEmpty())
             options.data = args[++i];
-        else if (arg == QLatin1String("-o") && hasValue)
+        else if (arg == QLatin1String("-o") && hasValue && !args[i + 1].isEmpty())
             options.output = args[++i];
         else if (arg == QLatin1String("--overwrite"))
             options.overwrite = true;
@@ -178,6 +179,10 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     import.setChannelCount(channelCount);
     import.setCardID(cardID);
     import.setDataFolder(dataFolder);
+    if (!options->output.isEmpty()) {
+        const QFileInfo output(options->output);
+        import.setPartNames(output.absolutePath(), output.completeBaseName(), options->overwrite);
+    }
     TLogFile log;
     try {
         import.importFile(log, options->raw);
@@ -201,14 +206,23 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
         return 0;
     }
     QString target = options->output;
+    RecordTable &table = data.LogDataTable();
     if (target.isEmpty()) {
         const QString folder
             = isSafeFolderName(cardID) ? QDir(dataFolder).filePath(cardID) : dataFolder;
         if (!QDir().mkpath(folder))
             fail(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
-        target = freeFileName(folder, logStem(options->raw), QStringLiteral(".kro"));
+        target = saveUnderFreeName(table, folder, logStem(options->raw), QStringLiteral(".kro"));
+    } else if (options->overwrite) {
+        table.saveToFile(target);
+    } else {
+        try {
+            table.saveToNewFile(target);
+        } catch (const FileExistsError &) {
+            fail(QStringLiteral("\"%1\" already exists; use --overwrite to replace it")
+                     .arg(target));
+        }
     }
-    data.LogDataTable().saveToFile(target);
     out << "Saved " << QDir::toNativeSeparators(target) << "\n";
     return 0;
 }
