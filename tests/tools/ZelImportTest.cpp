@@ -133,55 +133,6 @@ TEST_F(ZelImportTest, EveryFailureExitsWithOneLineAndLeavesNoSessionFile)
     EXPECT_EQ(sessionFiles(), QStringList());
 }
 
-TEST_F(ZelImportTest, ExportWritesDataRowsWithColumnNamesAtFullPrecision)
-{
-    RecordTable table;
-    table.addColumn("RecordType", ColumnType::Integer);
-    table.addColumn("ReadingID", ColumnType::Integer);
-    table.addColumn("Driver", ColumnType::Text, 50);
-    table.addColumn("Oil Temp", ColumnType::Real);
-    table.addColumn("LapID", ColumnType::LongWord);
-    table.open();
-    const struct
-    {
-        int type;
-        int reading;
-        const char *driver;
-        double oil;
-        double lapId;
-    } rows[] = { { 2, 0, "Ann, \"the\" driver", 0, 0 }, { 1, 1, "", 0.1f, 4000000000.0 },
-        { 1, 2, "", -2.5, 7 } };
-    for (const auto &r : rows) {
-        table.Append();
-        table.field(0).setInteger(r.type);
-        table.field(1).setInteger(r.reading);
-        table.field(2).setText(r.driver);
-        if (r.type == 1) {
-            table.field(3).setReal(r.oil);
-            table.field(4).setReal(r.lapId);
-        }
-        table.Post();
-    }
-    table.saveToFile(path("run.kro"));
-
-    const ZelRun run = runZelCommand({ "export", path("run.kro"), "--csv", path("run.csv") });
-    ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    QFile csv(path("run.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll(),
-        "RecordType,ReadingID,Driver,Oil Temp,LapID\n"
-        "1,1,,0.10000000149011612,4000000000\n"
-        "1,2,,-2.5,7\n");
-
-    QFile::remove(path("run.csv"));
-    expectOneLineFailure(
-        runZelCommand({ "export", path("missing.kro"), "--csv", path("run.csv") }));
-    expectOneLineFailure(
-        runZelCommand({ "export", path("run.kro"), "--csv", path("no/such/run.csv") }));
-    expectOneLineFailure(runZelCommand({ "export", path("run.kro") }));
-    EXPECT_FALSE(QFileInfo::exists(path("run.csv")));
-}
-
 TEST_F(ZelImportTest, ASplitImportReportsEveryPart)
 {
     const QString log = writeLog("big.Dsh", 180001);

@@ -35,8 +35,9 @@ const Command kCommands[] = {
      "else DIR/<card ID>/<log name>.kro; logs of more than 180000 records are saved in "
      "numbered parts there",
      runImportCommand},
-    {"export", "export TABLE.kro --csv OUT.csv",
-     "write the data rows of a session log (or any saved table) as CSV",
+    {"export", "export TABLE.kro --csv OUT.csv|- [--overwrite]",
+     "write the data rows of a session log (or any saved table) as CSV to OUT.csv (never "
+     "replaced unless --overwrite) or, for -, to standard output",
      runExportCommand},
     {"maths", "maths ROOT [--add NAME=FORMULA | --var NAME=VALUE | --delete NAME]",
      "list the maths channels and variables of the card at ROOT (ROOT/Data/Maths.prm), or add "
