@@ -50,10 +50,10 @@ void BM_WalkRawLog(benchmark::State &state)
     reader.setLogFileName(logFile());
     double sum = 0;
     std::int64_t records = 0;
-    reader.AfterReadLogRecord = [&] {
+    QObject::connect(&reader, &TLogFile::AfterReadLogRecord, [&] {
         sum += reader.record().ChannelData[kChannels - 1];
         ++records;
-    };
+    });
     for (auto _ : state) {
         reader.OpenLogFile();
         reader.First();

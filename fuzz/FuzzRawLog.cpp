@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TLogFile reader;
     reader.setLogFileName(file);
     std::size_t records = 0;
-    reader.AfterReadLogRecord = [&] { ++records; };
+    QObject::connect(&reader, &TLogFile::AfterReadLogRecord, [&] { ++records; });
     try {
         reader.OpenLogFile();
         const std::size_t wholeRecords = (size - sizeof(TDataDictionary))

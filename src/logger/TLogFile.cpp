@@ -71,7 +71,9 @@ private:
 
 } // namespace
 
-TLogFile::TLogFile() = default;
+TLogFile::TLogFile(QObject *parent)
+    : QObject(parent)
+{ }
 
 TLogFile::~TLogFile()
 {
@@ -130,8 +132,7 @@ void TLogFile::OpenLogFile()
     FBuffer.resize(std::max<std::uint64_t>(1, chunkRecords) * FRecordLength);
     FEOL = false;
     FActive = true;
-    if (AfterOpenLog)
-        AfterOpenLog();
+    Q_EMIT AfterOpenLog();
 }
 
 void TLogFile::First()
@@ -161,8 +162,7 @@ void TLogFile::Last()
         return;
     FNextRecord = FRecordCount;
     FLastRecordID = FRecord.RecordID;
-    if (AfterReadLogRecord)
-        AfterReadLogRecord();
+    Q_EMIT AfterReadLogRecord();
 }
 
 void TLogFile::CloseLogFile()
@@ -183,8 +183,7 @@ void TLogFile::readNext()
     }
     ++FNextRecord;
     FLastRecordID = FRecord.RecordID;
-    if (AfterReadLogRecord)
-        AfterReadLogRecord();
+    Q_EMIT AfterReadLogRecord();
 }
 
 bool TLogFile::loadRecord(std::uint64_t index)

@@ -3,11 +3,11 @@
 #include "logger/LogFileError.h"
 #include "logger/LogRecords.h"
 
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace zel {
@@ -17,13 +17,12 @@ class TTranslations;
 
 /// Reads a raw ".Dsh" log written by the dash: the header, then one data record at a time.
 /// The file is only ever read. Failures throw LogFileError and leave the reader closed.
-class TLogFile
+class TLogFile : public QObject
 {
+    Q_OBJECT
 public:
-    TLogFile();
-    ~TLogFile();
-    TLogFile(const TLogFile &) = delete;
-    TLogFile &operator=(const TLogFile &) = delete;
+    explicit TLogFile(QObject *parent = nullptr);
+    ~TLogFile() override;
 
     /// Path of the raw log that OpenLogFile opens.
     QString LogFileName() const { return FLogFileName; }
@@ -65,10 +64,11 @@ public:
     /// True while a log is open.
     bool active() const { return FActive; }
 
-    std::function<void()> OnloadTable;        ///< declared for symmetry; never fired
-    std::function<void()> BeforeSaveTable;    ///< declared for symmetry; never fired
-    std::function<void()> AfterOpenLog;       ///< fired once the header has been read
-    std::function<void()> AfterReadLogRecord; ///< fired after each new data record
+Q_SIGNALS:
+    /// The header of a newly opened log has been read.
+    void AfterOpenLog();
+    /// A new data record has been read.
+    void AfterReadLogRecord();
 
 private:
     void readNext();

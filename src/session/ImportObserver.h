@@ -18,6 +18,10 @@ public:
     virtual void setProgressRange(qint64 maximum) = 0;
     /// One more step done.
     virtual void advanceProgress() = 0;
+    /// Asked every few hundred records and before anything is saved; true stops the import,
+    /// which then throws ImportCancelled and keeps nothing it wrote. An observer without a
+    /// cancel button keeps the default.
+    virtual bool cancelRequested() { return false; }
 };
 
 } // namespace zel

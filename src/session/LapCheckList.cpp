@@ -31,8 +31,7 @@ void LapCheckList::clickCheck(int index)
     if (index < 0 || index >= int(m_checked.size()))
         return;
     setChecked(index, !m_checked[size_t(index)]);
-    if (OnClickCheck)
-        OnClickCheck(index);
+    Q_EMIT OnClickCheck(index);
 }
 
 } // namespace zel

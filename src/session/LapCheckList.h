@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
 namespace zel {
@@ -23,13 +22,12 @@ public:
     bool checked(int index) const;
     /// Ticks or unticks an entry without notifying OnClickCheck.
     void setChecked(int index, bool on);
-    /// What the user does: toggles entry \a index, then runs OnClickCheck.
+    /// What the user does: toggles entry \a index, then emits OnClickCheck.
     void clickCheck(int index);
 
-    /// Runs after the user toggled an entry, with its index.
-    std::function<void(int)> OnClickCheck;
-
 Q_SIGNALS:
+    /// The user toggled entry \a index.
+    void OnClickCheck(int index);
     /// Entries or ticks changed.
     void changed();
 

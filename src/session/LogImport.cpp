@@ -5,6 +5,7 @@
 #include "logger/LoggerChannelCount.h"
 #include "logger/TLogFile.h"
 #include "session/ControlsDisabled.h"
+#include "session/ImportCancelled.h"
 #include "session/ImportObserver.h"
 #include "session/MathsEvaluator.h"
 #include "session/RecordTable.h"
@@ -13,6 +14,8 @@
 #include "session/TKRO_Data.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -38,9 +41,18 @@ LogImport::LogImport(TKRO_Data &data, ImportObserver &observer)
     m_positionColumn.fill(-1);
 }
 
+LogImport::~LogImport()
+{
+    QObject::disconnect(m_openConnection);
+}
+
 void LogImport::attach(TLogFile &log)
 {
-    log.AfterOpenLog = [this, &log] { defineColumns(log.header()); };
+    // The connection ends with this object, so a log that outlives the import never calls
+    // into it; attaching again replaces it rather than defining the columns twice.
+    QObject::disconnect(m_openConnection);
+    m_openConnection = QObject::connect(
+        &log, &TLogFile::AfterOpenLog, [this, &log] { defineColumns(log.header()); });
 }
 
 void LogImport::defineColumns(const TDataDictionary &header)
@@ -133,6 +145,8 @@ QString LogImport::partFolder() const
 void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part)
 {
     const QString folder = partFolder();
+    if (!QFileInfo::exists(folder))
+        m_createdSplitFolder = true;
     if (!QDir().mkpath(folder)) {
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     }
@@ -153,11 +167,35 @@ void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part
     table.close();
 }
 
+void LogImport::stopIfCancelled(RecordTable &table)
+{
+    if (!m_observer.cancelRequested())
+        return;
+    table.close();
+    // The saved parts are whole session logs, but the user asked for no result.
+    QStringList kept;
+    for (const QString &path : std::as_const(m_savedParts)) {
+        if (!QFile::remove(path) && QFileInfo::exists(path))
+            kept << path;
+    }
+    m_savedParts = kept;
+    if (kept.isEmpty()) {
+        if (m_createdSplitFolder)
+            QDir().rmdir(m_splitFolder); // only when empty: the user may have put files there
+        m_splitFolder.clear();
+        throw ImportCancelled(QStringLiteral("The import was cancelled"));
+    }
+    throw ImportCancelled(
+        QStringLiteral("The import was cancelled, but these saved parts could not be removed: %1")
+            .arg(kept.join(QStringLiteral(", "))));
+}
+
 void LogImport::fill(TLogFile &log)
 {
     RecordTable &table = m_data.LogDataTable();
     m_savedParts.clear();
     m_splitFolder.clear();
+    m_createdSplitFolder = false;
     table.close();
     table.open();
     const ControlsDisabled suspended(table);
@@ -221,7 +259,10 @@ void LogImport::fill(TLogFile &log)
         table.AppendNumbers(cells.data(), present.data());
         m_observer.advanceProgress();
 
-        if (reading - 1 == qint64(kSplitRecords) * part) {
+        const bool splitHere = reading - 1 == qint64(kSplitRecords) * part;
+        if (splitHere || reading % kCancelCheckRecords == 0)
+            stopIfCancelled(table);
+        if (splitHere) {
             savePart(table, log.LogFileName(), part);
             table.open();
             appendHeaderRow(table);
@@ -229,6 +270,7 @@ void LogImport::fill(TLogFile &log)
             ++part;
         }
     }
+    stopIfCancelled(table);
     if (part > 1) {
         savePart(table, log.LogFileName(), part);
         m_observer.showMessage(

@@ -2,6 +2,7 @@
 
 #include "logger/LogRecords.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -23,14 +24,24 @@ class TLogFile;
 /// imports never replace each other's parts), unless setPartNames names them. When a save
 /// fails, the parts already written stay: each is a whole session log; savedParts() lists
 /// them.
+///
+/// When the observer asks to cancel, the import stops with ImportCancelled: the table is
+/// left closed and empty and the parts this import saved are removed, as the user asked for
+/// no result.
 class LogImport
 {
 public:
     /// Records per part: a log is split once it has more.
     static constexpr int kSplitRecords = 180000;
+    /// Records between two questions to the observer whether to go on.
+    static constexpr int kCancelCheckRecords = 256;
 
     /// An import into \a data's LogDataTable that reports to \a observer.
     LogImport(TKRO_Data &data, ImportObserver &observer);
+    /// Ends the connection made by attach.
+    ~LogImport();
+    LogImport(const LogImport &) = delete;
+    LogImport &operator=(const LogImport &) = delete;
 
     /// Header positions considered for columns: 0 .. count-1 (default LoggerChannelCount()).
     void setChannelCount(int count) { m_channelCount = count; }
@@ -43,14 +54,15 @@ public:
     /// name is taken fails the import (the parts saved before it stay).
     void setPartNames(const QString &folder, const QString &stem, bool replace);
 
-    /// Makes opening \a log define the table's columns (its AfterOpenLog notification); this
-    /// object must outlive every later opening of \a log.
+    /// Makes opening \a log define the table's columns (its AfterOpenLog notification), until
+    /// this object is destroyed or attached to another log.
     void attach(TLogFile &log);
     /// Defines the table's columns for a log with this header and fills LogChannels; the
     /// data module's formula variables become the maths variables and LogChannels.
     void defineColumns(const TDataDictionary &header);
     /// Stores the header row and one row per record of the open \a log, splitting as needed.
-    /// Unless split, the table stays open for the caller to save.
+    /// Unless split, the table stays open for the caller to save. Throws ImportCancelled when
+    /// the observer cancels.
     void fill(TLogFile &log);
     /// attach, open \a rawLogPath and fill.
     void importFile(TLogFile &log, const QString &rawLogPath);
@@ -69,6 +81,7 @@ public:
 private:
     void appendHeaderRow(RecordTable &table);
     void savePart(RecordTable &table, const QString &rawLogPath, int part);
+    void stopIfCancelled(RecordTable &table);
     QString partFolder() const;
 
     TKRO_Data &m_data;
@@ -86,6 +99,8 @@ private:
     int m_readablePositions = 0;
     QStringList m_savedParts;
     QString m_splitFolder;
+    bool m_createdSplitFolder = false;
+    QMetaObject::Connection m_openConnection;
 };
 
 } // namespace zel

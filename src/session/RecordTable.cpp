@@ -24,7 +24,9 @@ QHash<QString, int> nameIndex(const std::vector<ColumnStore> &columns)
 
 } // namespace
 
-RecordTable::RecordTable() = default;
+RecordTable::RecordTable(QObject *parent)
+    : QObject(parent)
+{ }
 
 // Structure
 
@@ -341,8 +343,8 @@ void RecordTable::viewChanged()
 
 void RecordTable::scrolled()
 {
-    if (m_disableCount == 0 && AfterScroll)
-        AfterScroll();
+    if (m_disableCount == 0)
+        Q_EMIT AfterScroll();
 }
 
 void RecordTable::moveTo(int position)

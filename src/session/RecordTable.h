@@ -9,6 +9,7 @@
 #include "session/TableFilter.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 #include <QVariantList>
 #include <functional>
@@ -31,20 +32,20 @@ namespace zel {
 ///   edited posts that row first.
 /// - Saving writes every stored row whatever the filter, in storage order; NaN reals are
 ///   saved and loaded bit for bit.
-class RecordTable
+/// - AfterScroll is a signal, so several views (a grid column, a chart cursor, a track map)
+///   can follow one table's cursor; a listener that is destroyed simply stops receiving.
+class RecordTable : public QObject
 {
+    Q_OBJECT
 public:
     /// What the current row is doing.
     enum class State { Browse, Insert, Edit };
 
     /// Creates a closed table without columns.
-    RecordTable();
-    RecordTable(const RecordTable &) = delete;
-    RecordTable &operator=(const RecordTable &) = delete;
+    explicit RecordTable(QObject *parent = nullptr);
 
-    /// Called after the cursor moved to another row, unless the controls are disabled.
-    std::function<void()> AfterScroll;
-    /// Called before a row is stored; the handler may read and write the row's fields.
+    /// Called before a row is stored; the handler may read and write the row's fields. One
+    /// handler, not a signal: it is part of storing the row, and it may throw to refuse it.
     std::function<void()> BeforePost;
 
     // Structure
@@ -202,6 +203,10 @@ public:
     /// Replaces columns, indexes and rows with those saved in \a path and opens the table;
     /// on failure the table is left exactly as it was.
     void loadFromFile(const QString &path);
+
+Q_SIGNALS:
+    /// The cursor moved to another row (not emitted while the controls are disabled).
+    void AfterScroll();
 
 private:
     friend class Field;

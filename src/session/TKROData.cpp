@@ -35,7 +35,7 @@ TKROData::TKROData(QObject *owner)
     : QObject(owner)
 {
     SessionColumns::defineFixedColumns(FLogData);
-    FLogData.AfterScroll = [this] { XAfterScroll(FLogData); };
+    connect(&FLogData, &RecordTable::AfterScroll, this, [this] { XAfterScroll(FLogData); });
 
     for (const char *name : { "GPSLat", "GPSLong", "GPSAlt" })
         FTimeData.addColumn(QString::fromLatin1(name), ColumnType::Real);
@@ -125,9 +125,12 @@ int TKROData::open(const QString &LogFile, std::optional<int> lap)
 
     const QString fileName = QFileInfo(LogFile).fileName();
     if (FHasLapID && !lap && FPageControl) {
+        // Only the newest lap list drives this session's filter.
+        if (FLapList)
+            disconnect(FLapList, &LapCheckList::OnClickCheck, this, nullptr);
         LapCheckList *list = FPageControl->addPage(fileName);
         list->setItems(FLogLaps);
-        list->OnClickCheck = [this](int index) { LapListClickCheck(index); };
+        connect(list, &LapCheckList::OnClickCheck, this, &TKROData::LapListClickCheck);
         FLapList = list;
     }
 
@@ -355,16 +358,13 @@ void TKROData::LapListClickCheck(int index)
         const QString number = entry.mid(entry.indexOf(u':') + 1).trimmed();
         FDataFilter = QStringLiteral("RecordType = 1 and [Lap_Number] = ") + number;
         applyDataFilter();
-        if (OnLapSelected)
-            OnLapSelected(number.toInt());
+        Q_EMIT OnLapSelected(number.toInt());
     } else {
         FDataFilter = kDataRows;
         applyDataFilter();
-        if (OnLapSelected)
-            OnLapSelected(-1);
+        Q_EMIT OnLapSelected(-1);
     }
-    if (LogChartRefresh)
-        LogChartRefresh();
+    Q_EMIT LogChartRefresh();
     FDisableComponents = false;
     FLogData.EnableControls();
 }

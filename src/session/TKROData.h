@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 namespace zel {
@@ -24,6 +23,10 @@ class TimingTree;
 /// and its column of the channel grid. The owner hands it the models of the window's
 /// controls (grid, lap pages, timing tree, progress bar) and the table the session file was
 /// loaded into, then calls OpenLogTable or OpenLogAsLaps.
+///
+/// The session listens to LogData's AfterScroll and to its lap list's OnClickCheck through
+/// connections that end with it, so a lap list the window keeps after the session is gone
+/// calls nothing; a chart cursor or track map may connect to LogData's AfterScroll too.
 class TKROData : public QObject
 {
     Q_OBJECT
@@ -57,13 +60,8 @@ public:
     void setTimeDataView(TimingTree *tree) { FTimeDataView = tree; }
     /// The progress bar.
     void setLogProgress(ProgressModel *progress) { FLogProgress = progress; }
-    /// Redraws the chart's series from their tables (the window binds its chart here).
-    std::function<void()> LogChartRefresh;
     /// Locale of the displayed numbers (the system locale unless set).
     void setLocale(const QLocale &locale) { FLocale = locale; }
-
-    /// Fired when a lap is ticked (its number) or unticked (-1).
-    std::function<void(int LapNumber)> OnLapSelected;
 
     // Operations
 
@@ -120,6 +118,12 @@ public:
     QString Driver, Track, Event, Weather, TrackCondition, Vehicle, Engine, MemoStr;
     /// Date of the session (invalid when the header row has none).
     QDateTime LogDate;
+
+Q_SIGNALS:
+    /// A lap was ticked (its number) or unticked (-1).
+    void OnLapSelected(int LapNumber);
+    /// The shown rows changed: charts redraw their series from their tables.
+    void LogChartRefresh();
 
 private:
     int open(const QString &LogFile, std::optional<int> lap);

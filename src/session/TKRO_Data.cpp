@@ -33,7 +33,8 @@ QByteArray layoutFrom(const QByteArray &block, qint64 count)
 
 } // namespace
 
-TKRO_Data::TKRO_Data()
+TKRO_Data::TKRO_Data(QObject *parent)
+    : QObject(parent)
 {
     defineTables();
     FLogDataTable.BeforePost = [this] { LogDataTableBeforePost(FLogDataTable); };
@@ -46,8 +47,7 @@ TKRO_Data::TKRO_Data()
 
 void TKRO_Data::MathsChannels1loadTable()
 {
-    if (OnMathsListsChanged)
-        OnMathsListsChanged();
+    Q_EMIT OnMathsListsChanged();
 }
 
 void TKRO_Data::defineTables()

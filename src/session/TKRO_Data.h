@@ -8,9 +8,9 @@
 #include "session/RecordTable.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
 namespace zel {
@@ -21,16 +21,15 @@ class MathsEvaluator;
 /// table a session file is opened through, the card-ID register, the configuration template
 /// and the hook that computes maths channels as each imported row is stored. One object is
 /// created at start-up and handed to every window that needs it.
-class TKRO_Data
+class TKRO_Data : public QObject
 {
+    Q_OBJECT
 public:
     /// Size of each of the configuration template's two layout stores.
     static constexpr int kLayoutStoreSize = 32768;
 
     /// Creates the tables with their column definitions; nothing is read yet.
-    TKRO_Data();
-    TKRO_Data(const TKRO_Data &) = delete;
-    TKRO_Data &operator=(const TKRO_Data &) = delete;
+    explicit TKRO_Data(QObject *parent = nullptr);
 
     /// Start-up: registers the application functions on F, reads "DEFAULTS.SRN" from \a programFolder when present, and loads the
     /// card-ID register "CardID.dta" from the program's Data folder, creating both the
@@ -91,11 +90,9 @@ public:
     TTalFormula &F() { return FF; }
     /// The card's maths channel definitions and variables.
     TMathsChannels &MathsChannels1() { return FMathsChannels1; }
-    /// Handler of MathsChannels1's load, add and delete notifications: tells the window
+    /// Handler of MathsChannels1's load, add and delete notifications: tells the windows
     /// showing the maths lists (through OnMathsListsChanged) to refill them.
     void MathsChannels1loadTable();
-    /// Set by the logger configuration window to refill its formula and variable lists.
-    std::function<void()> OnMathsListsChanged;
     /// Computes MathsChannels1's channels with components set up like F; setMaths(&it)
     /// makes the store hook use it.
     FormulaMathsEvaluator &FormulaMaths() { return FFormulaMaths; }
@@ -135,6 +132,11 @@ public:
     const QByteArray &layoutStore() const { return FLayoutStore; }
     /// The template's second layout store.
     const QByteArray &layoutStore1() const { return FLayoutStore1; }
+
+Q_SIGNALS:
+    /// The maths definitions were loaded, added to or deleted from: windows showing the
+    /// formula and variable lists refill them.
+    void OnMathsListsChanged();
 
 private:
     void defineTables();

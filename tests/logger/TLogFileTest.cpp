@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -60,10 +61,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        reader.AfterReadLogRecord = [this] { events.push_back(quint32(reader.record().RecordID)); };
-        reader.AfterOpenLog = [this] { ++opens; };
-        reader.OnloadTable = [] { ADD_FAILURE() << "OnloadTable fired"; };
-        reader.BeforeSaveTable = [] { ADD_FAILURE() << "BeforeSaveTable fired"; };
+        QObject::connect(&reader, &TLogFile::AfterReadLogRecord,
+            [this] { events.push_back(quint32(reader.record().RecordID)); });
+        QObject::connect(&reader, &TLogFile::AfterOpenLog, [this] { ++opens; });
     }
 
     QString write(const QByteArray &bytes, const QString &name = QStringLiteral("log.Dsh"))
@@ -527,3 +527,18 @@ TEST_F(TLogFileTest, CountsRecordsOfFilesBeyond4GiB)
 }
 
 } // namespace
+
+TEST_F(TLogFileTest, AListenerClosedMidWalkStopsHearingWhileTheOthersGoOn)
+{
+    open(write(rawLog({ 1, 2, 3 })));
+    auto monitor = std::make_unique<QObject>();
+    std::vector<quint32> seen;
+    QObject::connect(&reader, &TLogFile::AfterReadLogRecord, monitor.get(),
+        [&] { seen.push_back(quint32(reader.record().RecordID)); });
+    reader.First();
+    monitor.reset();
+    reader.ReadLogRecord();
+    reader.ReadLogRecord();
+    EXPECT_EQ(seen, (std::vector<quint32> { 1 }));
+    EXPECT_EQ(events, (std::vector<quint32> { 1, 2, 3 }));
+}

@@ -4,15 +4,18 @@
 #include "logger/LoggerChannelCount.h"
 #include "logger/RawLogWriter.h"
 #include "logger/TLogFile.h"
+#include "session/ImportCancelled.h"
 #include "session/RecordTable.h"
 #include "session/SessionColumns.h"
 #include "session/TKRO_Data.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace zel;
 
@@ -268,6 +271,50 @@ TEST_F(LogImportTest, TheSavedTableReloadsUnchanged)
     EXPECT_EQ(loaded.numberAt(loaded.columnIndex("Oil"), 1), 1.5);
 }
 
+TEST_F(LogImportTest, ALogThatOutlivesItsImportNoLongerRedefinesTheTable)
+{
+    writeEmptyRecords(path("run.Dsh"), 2);
+    auto first = std::make_unique<LogImport>(data, observer);
+    first->importFile(log, path("run.Dsh"));
+    first->importFile(log, path("run.Dsh")); // attached twice, still one connection
+    first.reset();
+
+    log.CloseLogFile();
+    log.OpenLogFile(); // a reader the window keeps for its next import
+    EXPECT_TRUE(table().isOpen());
+    EXPECT_EQ(table().rowCount(), 3);
+}
+
+TEST_F(LogImportTest, ACancelledImportLeavesTheTableClosedAndEmpty)
+{
+    // The observer is asked every 256 records and once more after the last.
+    const struct
+    {
+        int records;
+        qint64 cancelAfter;
+        qint64 stepsDone;
+    } cases[] = { { 1000, 1, 256 }, { 1000, 257, 512 }, { 100, 100, 100 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        writeEmptyRecords(path("run.Dsh"), c.records);
+        observer = RecordingObserver();
+        observer.cancelAfterSteps = c.cancelAfter;
+        LogImport import(data, observer);
+        import.setDataFolder(path("Data"));
+        try {
+            import.importFile(log, path("run.Dsh"));
+            ADD_FAILURE() << "the import went on";
+        } catch (const ImportCancelled &e) {
+            EXPECT_EQ(e.message(), "The import was cancelled");
+        }
+        EXPECT_EQ(observer.steps, c.stepsDone);
+        EXPECT_FALSE(table().isOpen());
+        EXPECT_EQ(table().rowCount(), 0);
+        EXPECT_GT(table().columnCount(), 0); // defined, ready for the next import
+        EXPECT_FALSE(QFileInfo::exists(path("Data")));
+    }
+}
+
 // The split fixtures are large, so the suite writes them once.
 class LogImportSplitTest : public ::testing::Test
 {
@@ -363,6 +410,43 @@ TEST_F(LogImportSplitTest, A360002RecordLogGivesThreePartsAndNeverReplacesAFile)
     EXPECT_EQ(file.readAll(), "keep me");
     EXPECT_EQ(observer.statuses, QStringList({ "Split number 1 saved.", "Split number 2 saved." }));
     EXPECT_TRUE(observer.messages.last().contains("split into 3 Sections"));
+}
+
+TEST_F(LogImportSplitTest, ACancelledImportRemovesThePartsItSaved)
+{
+    const struct
+    {
+        const char *log;
+        qint64 cancelAfter;
+        qint64 stepsDone;
+        int partsSaved;
+        bool userFileInFolder;
+    } cases[] = {
+        { "r180001.Dsh", 180001, 180001, 0, false }, // asked before the first part is saved
+        { "r360002.Dsh", 200000, 200192, 1, false }, // the part goes, and the folder it made
+        { "r360002.Dsh", 360002, 360002, 2, true }, // both parts go; the user's file stays
+    };
+    const QString folder = QDir(m_data.path()).filePath("Car 7");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        QDir(folder).removeRecursively();
+        if (c.userFileInFolder) {
+            QDir().mkpath(folder);
+            QFile notes(folder + "/notes.txt");
+            ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        }
+        observer = RecordingObserver();
+        observer.cancelAfterSteps = c.cancelAfter;
+        EXPECT_THROW(run(c.log), ImportCancelled);
+        EXPECT_EQ(observer.steps, c.stepsDone);
+        EXPECT_EQ(observer.statuses.size(), c.partsSaved);
+        EXPECT_TRUE(m_import->savedParts().isEmpty());
+        EXPECT_FALSE(data.LogDataTable().isOpen());
+        EXPECT_EQ(data.LogDataTable().rowCount(), 0);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+            c.userFileInFolder ? QStringList({ "notes.txt" }) : QStringList());
+        EXPECT_EQ(QFileInfo::exists(folder), c.userFileInFolder);
+    }
 }
 
 TEST_F(LogImportSplitTest, PartsOfACardWithoutAUsableIDGoToTheDataFolder)

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace zel;
 
@@ -224,16 +225,25 @@ TEST_F(MathsComputationTest, FormulaRepositoryIsCreatedWhenMissingAndFoundInAnyC
     EXPECT_EQ(QDir(dataFolder).entryList({ "formularep*" }, QDir::Files).size(), 1);
 }
 
-TEST_F(MathsComputationTest, LoadAddAndDeleteRefreshTheWindowLists)
+TEST_F(MathsComputationTest, LoadAddAndDeleteRefreshTheListsOfEveryOpenWindow)
 {
     int refreshes = 0;
-    data.OnMathsListsChanged = [&refreshes] { ++refreshes; };
+    int otherRefreshes = 0;
+    QObject configWindow;
+    auto otherWindow = std::make_unique<QObject>();
+    QObject::connect(
+        &data, &TKRO_Data::OnMathsListsChanged, &configWindow, [&refreshes] { ++refreshes; });
+    QObject::connect(&data, &TKRO_Data::OnMathsListsChanged, otherWindow.get(),
+        [&otherRefreshes] { ++otherRefreshes; });
     TMathsChannels &maths = data.MathsChannels1();
     maths.AddFormula("Half", "RPM / 2");
     maths.AddVariable("Mass", 0, 750);
     EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(otherRefreshes, 2);
+    otherWindow.reset(); // a closed window hears no more
     maths.DeleteFormula(0);
     EXPECT_EQ(refreshes, 3);
+    EXPECT_EQ(otherRefreshes, 2);
     maths.SaveMathsTables();
     maths.LoadMathsTables(); // one refresh per record loaded (the variable), one for the load
     EXPECT_EQ(refreshes, 5);

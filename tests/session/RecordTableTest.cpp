@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace zel;
 
@@ -357,7 +358,7 @@ TEST_F(SessionTable, BeforePostCanSetFieldsAndAfterScrollFollowsTheCursor)
         table.fieldByName("Speed").setReal(table.fieldByName("ReadingID").asReal() * 2);
     };
     int scrolls = 0;
-    table.AfterScroll = [&scrolls] { ++scrolls; };
+    QObject::connect(&table, &RecordTable::AfterScroll, [&scrolls] { ++scrolls; });
     addRow(1, 4, 50, 0, 1.0, "");
     EXPECT_EQ(table.fieldByName("Speed").asReal(), 100.0);
     EXPECT_EQ(scrolls, 1);
@@ -382,6 +383,41 @@ TEST_F(SessionTable, BeforePostCanSetFieldsAndAfterScrollFollowsTheCursor)
     EXPECT_EQ(scrolls, 5);
     table.DisableControls();
     EXPECT_TRUE(table.ControlsDisabled());
+}
+
+// Two views on one table, as a chart cursor and a track map follow a session's cursor.
+TEST(RecordTableListeners, EachListenerFollowsTheCursorWhileBothItAndTheTableLive)
+{
+    auto table = std::make_unique<RecordTable>();
+    table->addColumn("ReadingID", ColumnType::Integer);
+    table->open();
+    for (int reading = 1; reading <= 3; ++reading) {
+        table->Append();
+        table->field(0).setInteger(reading);
+        table->Post();
+    }
+    const RecordTable *rows = table.get();
+    auto chart = std::make_unique<QObject>();
+    QObject trackMap;
+    std::vector<int> chartRows;
+    std::vector<int> mapRows;
+    QObject::connect(table.get(), &RecordTable::AfterScroll, chart.get(),
+        [&] { chartRows.push_back(rows->recNo()); });
+    const QMetaObject::Connection mapLink = QObject::connect(table.get(), &RecordTable::AfterScroll,
+        &trackMap, [&] { mapRows.push_back(rows->recNo()); });
+
+    table->First();
+    table->Next();
+    EXPECT_EQ(chartRows, std::vector<int>({ 0, 1 }));
+    EXPECT_EQ(mapRows, chartRows);
+
+    chart.reset(); // closed first: it simply stops receiving
+    table->Next();
+    EXPECT_EQ(chartRows, std::vector<int>({ 0, 1 }));
+    EXPECT_EQ(mapRows, std::vector<int>({ 0, 1, 2 }));
+
+    table.reset(); // the table closed first leaves the track map no link to it
+    EXPECT_FALSE(QObject::disconnect(mapLink));
 }
 
 TEST_F(SessionTable, FailingBeforePostKeepsTheRowOpenForCancel)

@@ -95,8 +95,9 @@ protected:
         log->setTimeDataView(&tree);
         log->setLogProgress(&progress);
         log->setLocale(QLocale::c());
-        log->OnLapSelected = [this](int lap) { selected.push_back(lap); };
-        log->LogChartRefresh = [this] { ++chartRefreshes; };
+        QObject::connect(
+            log.get(), &TKROData::OnLapSelected, [this](int lap) { selected.push_back(lap); });
+        QObject::connect(log.get(), &TKROData::LogChartRefresh, [this] { ++chartRefreshes; });
         return log;
     }
 
@@ -225,6 +226,45 @@ TEST_F(TKRODataTest, TickingALapShowsOnlyThatLapAndUntickingShowsAllAgain)
     EXPECT_EQ(log->LogData().recordCount(), 4);
     EXPECT_EQ(selected, std::vector<int>({ 6, 7, -1 }));
     EXPECT_EQ(chartRefreshes, 3);
+}
+
+TEST_F(TKRODataTest, AChartAndATrackMapFollowTheCursorAndTheLapBesideTheGrid)
+{
+    makeSession();
+    auto log = session();
+    log->OpenLogTable("run.kro");
+    RecordTable &rows = log->LogData();
+    QObject chart;
+    QObject trackMap;
+    std::vector<int> chartRows;
+    std::vector<int> mapRows;
+    std::vector<int> mapLaps;
+    QObject::connect(&rows, &RecordTable::AfterScroll, &chart,
+        [&] { chartRows.push_back(int(rows.fieldByName("ReadingID").asInteger())); });
+    QObject::connect(&rows, &RecordTable::AfterScroll, &trackMap,
+        [&] { mapRows.push_back(int(rows.fieldByName("ReadingID").asInteger())); });
+    QObject::connect(
+        log.get(), &TKROData::OnLapSelected, &trackMap, [&](int lap) { mapLaps.push_back(lap); });
+
+    rows.Next();
+    EXPECT_EQ(chartRows, std::vector<int>({ 2 }));
+    EXPECT_EQ(mapRows, chartRows);
+    EXPECT_EQ(grid.cell(1, grid.rowOfName("RPM")), "5100"); // the session's own handler too
+    pages.list(0)->clickCheck(1);
+    EXPECT_EQ(mapLaps, std::vector<int>({ 7 }));
+    EXPECT_EQ(selected, mapLaps);
+}
+
+TEST_F(TKRODataTest, ALapListThatOutlivesItsSessionReachesNothing)
+{
+    makeSession();
+    auto log = session();
+    log->OpenLogTable("run.kro");
+    log.reset(); // the window closes the log but keeps its lap page for now
+    pages.list(0)->clickCheck(0);
+    EXPECT_TRUE(pages.list(0)->checked(0));
+    EXPECT_TRUE(selected.empty());
+    EXPECT_EQ(chartRefreshes, 0);
 }
 
 TEST_F(TKRODataTest, OpenLogAsLapsTakesOneLapOrderedByLapID)

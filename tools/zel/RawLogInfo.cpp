@@ -55,7 +55,7 @@ InfoReport rawLogReport(const QString &path)
     report.add(QStringLiteral("LogSize"), double(log.LogSize()));
 
     qint64 records = 0;
-    log.AfterReadLogRecord = [&records] { ++records; };
+    QObject::connect(&log, &TLogFile::AfterReadLogRecord, [&records] { ++records; });
     log.First();
     while (!log.EOL())
         log.ReadLogRecord();
