@@ -39,9 +39,10 @@ TKRO_Data::TKRO_Data()
     FLogDataTable.BeforePost = [this] { LogDataTableBeforePost(FLogDataTable); };
     FMaths.BeforePost = [this] { LogDataTableBeforePost(FMaths); };
     // Every load, add and delete of the maths definitions refreshes the window's lists.
-    FMathsChannels1.OnloadTable = [this] { MathsChannels1loadTable(); };
-    FMathsChannels1.OnAddFormula = [this] { MathsChannels1loadTable(); };
-    FMathsChannels1.OnDeleteFormula = [this] { MathsChannels1loadTable(); };
+    const auto refresh = [this] { MathsChannels1loadTable(); };
+    QObject::connect(&FMathsChannels1, &TMathsChannels::OnloadTable, refresh);
+    QObject::connect(&FMathsChannels1, &TMathsChannels::OnAddFormula, refresh);
+    QObject::connect(&FMathsChannels1, &TMathsChannels::OnDeleteFormula, refresh);
 }
 
 void TKRO_Data::MathsChannels1loadTable()
