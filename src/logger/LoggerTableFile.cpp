@@ -3,9 +3,11 @@
 #include "common/AtomicFile.h"
 #include "logger/LoggerTableError.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zel {
@@ -17,16 +19,49 @@ namespace {
     throw LoggerTableError(QStringLiteral("Cannot %1 \"%2\": %3").arg(action, path, reason));
 }
 
-// Reads from the current position until size bytes arrived or the file ended, then
-// zero-fills the rest so that nothing of an earlier card survives in the buffer.
-qint64 readFully(QFile &file, void *data, qint64 size)
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Why an open failed, in the words a user of the card understands.
+QString openReason(int error, bool forWriting)
+{
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link, which a card table may not be");
+    if (forWriting && (error == EACCES || error == EPERM || error == EROFS))
+        return QStringLiteral("the file or the card is write-protected");
+    return systemReason(error);
+}
+
+// Closes a descriptor opened for one write, whatever way the write ends.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    { }
+    ~Descriptor() { ::close(m_fd); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads from offset 0 until size bytes arrived or the file ended, then zero-fills the rest
+// so that nothing of an earlier card survives in the buffer.
+qint64 readFully(int fd, const QString &path, void *data, qint64 size)
 {
     auto *bytes = static_cast<char *>(data);
     qint64 done = 0;
     while (done < size) {
-        const qint64 n = file.read(bytes + done, size - done);
+        const ssize_t n = ::pread(fd, bytes + done, std::size_t(size - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0)
-            fail(QStringLiteral("read"), file.fileName(), file.errorString());
+            fail(QStringLiteral("read"), path, systemReason(errno));
         if (n == 0)
             break;
         done += n;
@@ -35,56 +70,78 @@ qint64 readFully(QFile &file, void *data, qint64 size)
     return done;
 }
 
+// Opens path for reading without following a link and without waiting on a FIFO; only a
+// regular file is accepted.
+int openRegularFile(const QString &path, struct stat &info)
+{
+    const int fd = ::open(
+        QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        fail(QStringLiteral("open"), path, openReason(errno, false));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fail(QStringLiteral("open"), path, QStringLiteral("it is not a regular file"));
+    }
+    return fd;
+}
+
 } // namespace
+
+LoggerTableFile::~LoggerTableFile()
+{
+    close();
+}
 
 void LoggerTableFile::open(const QString &path)
 {
     close();
-    FFile.setFileName(path);
-    // Saves write through this handle: a symbolic link would carry them out of the card's
-    // folder into whatever file it names.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        fail(QStringLiteral("open"), path,
-            error == ELOOP ? QStringLiteral("it is a symbolic link, which a card table may not be")
-                           : QString::fromLocal8Bit(std::strerror(error)));
-    }
-    if (!FFile.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        fail(QStringLiteral("open"), path, FFile.errorString());
-    }
-}
-
-void LoggerTableFile::create(const QString &path, QByteArrayView content)
-{
-    close();
-    writeFile(path, content);
-    open(path);
+    struct stat info = {};
+    m_fd = openRegularFile(path, info);
+    m_path = path;
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
 }
 
 void LoggerTableFile::close()
 {
-    FFile.close();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
 }
 
 qint64 LoggerTableFile::read(void *data, qint64 size)
 {
-    if (!FFile.seek(0))
-        fail(QStringLiteral("read"), FFile.fileName(), FFile.errorString());
-    return readFully(FFile, data, size);
+    return readFully(m_fd, m_path, data, size);
 }
 
-void LoggerTableFile::write(const void *data, qint64 size)
+void LoggerTableFile::write(QByteArrayView bytes)
 {
-    const QString path = FFile.fileName();
-    if (!FFile.seek(0))
-        fail(QStringLiteral("write"), path, FFile.errorString());
-    if (FFile.write(static_cast<const char *>(data), size) != size || !FFile.flush())
-        fail(QStringLiteral("write"), path, FFile.errorString());
+    // Reading never needed write access; a save asks for it now, under the loaded name and
+    // never through a link, and writes only if that name still leads to the loaded file.
+    const int fd = ::open(
+        QFile::encodeName(m_path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        fail(QStringLiteral("write"), m_path, openReason(errno, true));
+    const Descriptor file(fd);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
+        fail(QStringLiteral("write"), m_path,
+            QStringLiteral("another file has taken its place since it was loaded"));
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n
+            = ::pwrite(fd, bytes.data() + done, std::size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(QStringLiteral("write"), m_path, systemReason(n < 0 ? errno : ENOSPC));
+        done += n;
+    }
     // The card may be pulled right after a save; the bytes must be on it, not in a cache.
-    if (::fsync(FFile.handle()) != 0)
-        fail(QStringLiteral("write"), path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::fsync(fd) != 0)
+        fail(QStringLiteral("write"), m_path, systemReason(errno));
 }
 
 qint64 LoggerTableFile::readFile(const QString &path, void *data, qint64 size)
@@ -92,7 +149,7 @@ qint64 LoggerTableFile::readFile(const QString &path, void *data, qint64 size)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("open"), path, file.errorString());
-    return readFully(file, data, size);
+    return readFully(file.handle(), path, data, size);
 }
 
 void LoggerTableFile::writeFile(const QString &path, QByteArrayView content)

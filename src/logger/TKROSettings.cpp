@@ -9,7 +9,8 @@
 
 namespace zel {
 
-TKROSettings::TKROSettings()
+TKROSettings::TKROSettings(QObject *parent)
+    : QObject(parent)
 {
     Initialise();
 }
@@ -69,52 +70,34 @@ void TKROSettings::Initialise()
 
 void TKROSettings::LoadSettingsTable()
 {
-    release();
-    FLoadWarning.clear();
-    FSettingsTable.open(FSettingsFileName);
-    const qint64 got = FSettingsTable.read(&Settings, kRecordSize);
-    if (got < kRecordSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the logger "
-                                      "settings; the missing settings were cleared.")
-                           .arg(FSettingsFileName)
-                           .arg(got)
-                           .arg(kRecordSize);
-    }
+    FSettingsTable.load(FSettingsFileName, &Settings, kRecordSize);
     Initialise();
-    FActive = true;
-    if (OnloadTable)
-        OnloadTable();
+    emit OnloadTable();
 }
 
 void TKROSettings::CreateSettingsTable()
 {
-    release();
+    FSettingsTable.close();
     setDefaults();
-    if (BeforeSaveTable)
-        BeforeSaveTable();
+    emit BeforeSaveTable();
     buildHeader(channelCount());
-    FSettingsTable.create(
-        FSettingsFileName, QByteArrayView(reinterpret_cast<const char *>(&Settings), kRecordSize));
-    FLoadWarning.clear();
-    FActive = true;
+    FSettingsTable.create(FSettingsFileName, recordBytes());
 }
 
 void TKROSettings::SaveSettingsTable()
 {
-    if (!FActive)
+    if (!active())
         return;
-    if (BeforeSaveTable)
-        BeforeSaveTable();
+    emit BeforeSaveTable();
     buildHeader(kMaxLogChannels);
     Settings.ChannelCount = std::uint16_t(channelCount());
-    FSettingsTable.write(&Settings, kRecordSize);
+    FSettingsTable.save(recordBytes());
 }
 
 void TKROSettings::CloseSettingsTable()
 {
-    if (FActive)
-        SaveSettingsTable();
-    release();
+    SaveSettingsTable();
+    FSettingsTable.close();
 }
 
 void TKROSettings::setDefaults()
@@ -164,10 +147,9 @@ void TKROSettings::buildHeader(int channels)
     header.NumberOfChannels = std::uint8_t(position);
 }
 
-void TKROSettings::release()
+QByteArrayView TKROSettings::recordBytes() const
 {
-    FSettingsTable.close();
-    FActive = false;
+    return QByteArrayView(reinterpret_cast<const char *>(&Settings), kRecordSize);
 }
 
 } // namespace zel

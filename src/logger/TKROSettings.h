@@ -1,12 +1,12 @@
 #pragma once
 
-#include "logger/LoggerTableFile.h"
+#include "logger/CardTableFile.h"
 #include "logger/TSettings.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 
 namespace zel {
 
@@ -15,17 +15,17 @@ class TTranslations;
 /// The card's logger settings ("Settings.prm", one TSettings record) and the channel list
 /// of the configured dash and ECU. While active the file is held open and every save goes
 /// to it, whatever SettingsFileName says by then. Failures throw LoggerTableError.
-class TKROSettings
+class TKROSettings : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kRecordSize = int(sizeof(TSettings));
     /// StartECUData whenever the dash has channels of its own.
     static constexpr std::uint8_t kDashStartECUData = 16;
 
     /// Creates an inactive component with an all-zero record and builds its (empty) list.
-    TKROSettings();
-    TKROSettings(const TKROSettings &) = delete;
-    TKROSettings &operator=(const TKROSettings &) = delete;
+    explicit TKROSettings(QObject *parent = nullptr);
 
     /// Path of the settings file that the next load or create uses.
     QString SettingsFileName() const { return FSettingsFileName; }
@@ -36,11 +36,6 @@ public:
     TTranslations *Translation() const { return FTranslation; }
     /// Sets the translation component that supplies the header's channel names.
     void setTranslation(TTranslations *translation) { FTranslation = translation; }
-
-    /// Raised after each load, so the owner can show the record.
-    std::function<void()> OnloadTable;
-    /// Raised before each create and save, so the owner can copy its controls in.
-    std::function<void()> BeforeSaveTable;
 
     /// The record in memory, for the owner to read and edit.
     TSettings &settings() { return Settings; }
@@ -53,11 +48,11 @@ public:
     int channelCount() const { return int(FChannelNames.size()); }
 
     /// True while a settings file is open.
-    bool active() const { return FActive; }
+    bool active() const { return FSettingsTable.active(); }
     /// True when the last load found a file shorter than one record.
-    bool wasShort() const { return !FLoadWarning.isEmpty(); }
+    bool wasShort() const { return FSettingsTable.wasShort(); }
     /// Message about the last load for the user (empty when the file was whole).
-    QString loadWarning() const { return FLoadWarning; }
+    QString loadWarning() const { return FSettingsTable.loadWarning(); }
 
     /// Dash model code (field `model`).
     std::uint8_t Model() const { return Settings.model; }
@@ -95,25 +90,30 @@ public:
     /// Creates or empties SettingsFileName and writes a record of defaults with a fresh
     /// log header; the component becomes active.
     void CreateSettingsTable();
-    /// Rebuilds the log header and writes the record to the open file; does nothing while
-    /// inactive.
+    /// Rebuilds the log header and writes the record to the open file unless the file
+    /// holds it already; does nothing while inactive.
     void SaveSettingsTable();
     /// Saves and releases the open file; the component is inactive afterwards. When the
     /// save fails the error propagates and the file stays open, so nothing is lost.
     void CloseSettingsTable();
 
+signals:
+    /// Raised after each load, so the owner can show the record.
+    void OnloadTable();
+    /// Raised before each create and save, so the owner can copy its controls in.
+    void BeforeSaveTable();
+
 private:
     void setDefaults();
     void buildHeader(int channels);
-    void release();
+    QByteArrayView recordBytes() const;
 
     QString FSettingsFileName;
     TTranslations *FTranslation = nullptr;
     QStringList FChannelNames;
-    LoggerTableFile FSettingsTable;
+    CardTableFile FSettingsTable { QStringLiteral("the logger settings"),
+        QStringLiteral("the missing settings were cleared") };
     TSettings Settings {};
-    bool FActive = false;
-    QString FLoadWarning;
 };
 
 } // namespace zel

@@ -2,24 +2,18 @@
 
 namespace zel {
 
+TKROTrack::TKROTrack(QObject *parent)
+    : QObject(parent)
+{ }
+
 void TKROTrack::LoadTrackTable()
 {
-    CloseTrackTable();
     // Counters describe the file just read, never an earlier one.
     FRecordCount = 0;
     FLastSectorRecord = 0;
     FLogStartRecord = 0;
     FLogStopRecord = 0;
-    FLoadWarning.clear();
-    FTrackTable.open(FTrackFileName);
-    const qint64 got = FTrackTable.read(FTrackData.data(), kFileSize);
-    if (got < kFileSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of a line file; "
-                                      "the missing lines were cleared.")
-                           .arg(FTrackFileName)
-                           .arg(got)
-                           .arg(kFileSize);
-    }
+    FTrackTable.load(FTrackFileName, FTrackData.data(), kFileSize);
     for (int i = 0; i < kLineCount; ++i) {
         switch (FTrackData[std::size_t(i)].RecType) {
         case kStartFinishLine:
@@ -37,9 +31,7 @@ void TKROTrack::LoadTrackTable()
             break;
         }
     }
-    FActive = true;
-    if (OnloadTable)
-        OnloadTable();
+    emit OnloadTable();
 }
 
 void TKROTrack::SaveTrackTable()
@@ -47,8 +39,7 @@ void TKROTrack::SaveTrackTable()
     // The whole file is replaced at the path now chosen, so a save under another name
     // writes that file and never the one loaded earlier.
     CloseTrackTable();
-    if (BeforeSaveTable)
-        BeforeSaveTable();
+    emit BeforeSaveTable();
     LoggerTableFile::writeFile(FTrackFileName,
         QByteArrayView(reinterpret_cast<const char *>(FTrackData.data()), kFileSize));
 }
@@ -56,15 +47,12 @@ void TKROTrack::SaveTrackTable()
 void TKROTrack::CloseTrackTable()
 {
     FTrackTable.close();
-    FActive = false;
 }
 
 void TKROTrack::CreateTrackTable()
 {
-    CloseTrackTable();
     FRecordCount = 0;
     FTrackTable.create(FTrackFileName, {});
-    FActive = true;
 }
 
 } // namespace zel

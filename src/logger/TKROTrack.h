@@ -1,39 +1,34 @@
 #pragma once
 
-#include "logger/LoggerTableFile.h"
+#include "logger/CardTableFile.h"
 #include "logger/TrackLine.h"
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace zel {
 
 /// A sector file ("*.prc") or message file ("*.msg"): 256 line records. A load keeps the
 /// file open; a save writes the file TrackFileName names and ends inactive; the records in
 /// memory survive closing. Failures throw LoggerTableError.
-class TKROTrack
+class TKROTrack : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kLineCount = 256;
     static constexpr int kRecordSize = int(sizeof(TrackLine));
     static constexpr int kFileSize = kLineCount * kRecordSize;
     using Lines = std::array<TrackLine, kLineCount>;
 
-    TKROTrack() = default;
-    TKROTrack(const TKROTrack &) = delete;
-    TKROTrack &operator=(const TKROTrack &) = delete;
+    explicit TKROTrack(QObject *parent = nullptr);
 
     /// Path of the line file that loads, saves and creates use.
     QString TrackFileName() const { return FTrackFileName; }
     /// Sets the path of the line file.
     void setTrackFileName(const QString &name) { FTrackFileName = name; }
-
-    /// Raised after each load.
-    std::function<void()> OnloadTable;
-    /// Raised before each save, so the owner can copy its lines in.
-    std::function<void()> BeforeSaveTable;
 
     /// The 256 line records; record i sits at file offset i * 105.
     Lines &TrackData() { return FTrackData; }
@@ -53,11 +48,11 @@ public:
     std::uint8_t LogStopRecord() const { return FLogStopRecord; }
 
     /// True while the line file is open.
-    bool active() const { return FActive; }
+    bool active() const { return FTrackTable.active(); }
     /// True when the last load found a file shorter than 256 records.
-    bool wasShort() const { return !FLoadWarning.isEmpty(); }
+    bool wasShort() const { return FTrackTable.wasShort(); }
     /// Message about the last load for the user (empty when the file was whole).
-    QString loadWarning() const { return FLoadWarning; }
+    QString loadWarning() const { return FTrackTable.loadWarning(); }
 
     /// Opens TrackFileName (releasing any open file), reads the 256 records, counts the
     /// lines afresh and raises OnloadTable. A short file is read as far as it goes and the
@@ -72,16 +67,21 @@ public:
     /// Creates or empties TrackFileName and becomes active without writing a record.
     void CreateTrackTable();
 
+signals:
+    /// Raised after each load.
+    void OnloadTable();
+    /// Raised before each save, so the owner can copy its lines in.
+    void BeforeSaveTable();
+
 private:
     QString FTrackFileName;
-    LoggerTableFile FTrackTable;
+    CardTableFile FTrackTable { QStringLiteral("a line file"),
+        QStringLiteral("the missing lines were cleared") };
     int FRecordCount = 0;
-    bool FActive = false;
     Lines FTrackData {};
     std::uint8_t FLastSectorRecord = 0;
     std::uint8_t FLogStartRecord = 0;
     std::uint8_t FLogStopRecord = 0;
-    QString FLoadWarning;
 };
 
 } // namespace zel

@@ -3,6 +3,7 @@
 #include "common/AnsiText.h"
 #include "logger/LoggerTableError.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace zel {
@@ -29,8 +30,9 @@ void setFormula(MathsRecord &r, const QString &text)
 
 } // namespace
 
-TMathsChannels::TMathsChannels()
-    : FMathsTables(std::make_unique<Records>())
+TMathsChannels::TMathsChannels(QObject *parent)
+    : QObject(parent)
+    , FMathsTables(std::make_unique<Records>())
 {
 }
 
@@ -38,22 +40,10 @@ TMathsChannels::~TMathsChannels() = default;
 
 void TMathsChannels::LoadMathsTables()
 {
-    release();
-    FLoadWarning.clear();
-    FMathsTable.open(FMathsFileName);
     // Read into a scratch table first: the records are then packed into the live one, and a
     // record cut off by the end of the file must not count as in use.
     auto file = std::make_unique<Records>();
-    const qint64 got = FMathsTable.read(file->data(), kFileSize);
-    const int whole = int(got / kRecordSize);
-    if (got < kFileSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the maths table; "
-                                      "the %4 records it lacks or cuts short were left empty.")
-                           .arg(FMathsFileName)
-                           .arg(got)
-                           .arg(kFileSize)
-                           .arg(kRecordCount - whole);
-    }
+    const int whole = int(FMathsTable.load(FMathsFileName, file->data(), kFileSize) / kRecordSize);
 
     FRecordCount = 0;
     FVarCount = 0;
@@ -65,44 +55,36 @@ void TMathsChannels::LoadMathsTables()
         const int base = i < kVariableBase ? 0 : kVariableBase;
         (*FMathsTables)[std::size_t(base + count)] = r;
         ++count;
-        if (OnAddFormula)
-            OnAddFormula();
+        emit OnAddFormula();
     }
     // Nothing of an earlier card may survive behind the records just packed.
     clearFrom(FRecordCount, kVariableBase, MathsRecord::kFormulaKind);
     clearFrom(kVariableBase + FVarCount, kRecordCount, MathsRecord::kVariableKind);
-    FActive = true;
-    if (OnloadTable)
-        OnloadTable();
+    emit OnloadTable();
 }
 
 void TMathsChannels::CreateMathsTables()
 {
-    release();
+    FMathsTable.close();
     FRecordCount = 0;
     FVarCount = 0;
     clearFrom(0, kVariableBase, MathsRecord::kFormulaKind);
     clearFrom(kVariableBase, kRecordCount, MathsRecord::kVariableKind);
-    FMathsTable.create(FMathsFileName,
-        QByteArrayView(reinterpret_cast<const char *>(FMathsTables->data()), kFileSize));
-    FLoadWarning.clear();
-    FActive = true;
+    FMathsTable.create(FMathsFileName, recordBytes());
 }
 
 void TMathsChannels::SaveMathsTables()
 {
-    if (!FActive)
+    if (!active())
         return;
-    if (BeforeSaveTable)
-        BeforeSaveTable();
-    FMathsTable.write(FMathsTables->data(), kFileSize);
+    emit BeforeSaveTable();
+    FMathsTable.save(recordBytes());
 }
 
 void TMathsChannels::CloseMathsTables()
 {
-    if (FActive)
-        SaveMathsTables();
-    release();
+    SaveMathsTables();
+    FMathsTable.close();
 }
 
 void TMathsChannels::AddFormula(const QString &ChannelName, const QString &Formula, int)
@@ -132,12 +114,15 @@ void TMathsChannels::AddFormula(const QString &ChannelName, const QString &Formu
         setFormula(r, Formula);
         ++FRecordCount;
     }
-    if (OnAddFormula)
-        OnAddFormula();
+    emit OnAddFormula();
 }
 
 void TMathsChannels::AddVariable(const QString &VarName, int, double VarValue)
 {
+    if (!std::isfinite(VarValue)) {
+        refuse(QStringLiteral("variable"), VarName,
+            QStringLiteral("its value %1 is not a finite number").arg(VarValue));
+    }
     bool found = false;
     for (int i = kVariableBase; i < kVariableBase + FVarCount; ++i) {
         MathsRecord &r = (*FMathsTables)[std::size_t(i)];
@@ -159,8 +144,7 @@ void TMathsChannels::AddVariable(const QString &VarName, int, double VarValue)
         r.Value = VarValue;
         ++FVarCount;
     }
-    if (OnAddFormula)
-        OnAddFormula();
+    emit OnAddFormula();
 }
 
 void TMathsChannels::DeleteFormula(int Index)
@@ -180,8 +164,7 @@ void TMathsChannels::DeleteFormula(int Index)
     }
     --FRecordCount;
     clearFrom(FRecordCount, kVariableBase, MathsRecord::kFormulaKind);
-    if (OnDeleteFormula)
-        OnDeleteFormula();
+    emit OnDeleteFormula();
 }
 
 void TMathsChannels::DeleteVariable(int Index)
@@ -198,8 +181,25 @@ void TMathsChannels::DeleteVariable(int Index)
     }
     --FVarCount;
     clearFrom(kVariableBase + FVarCount, kRecordCount, MathsRecord::kVariableKind);
-    if (OnDeleteFormula)
-        OnDeleteFormula();
+    emit OnDeleteFormula();
+}
+
+int TMathsChannels::FindFormula(const QString &name) const
+{
+    for (int i = 0; i < FRecordCount; ++i) {
+        if ((*FMathsTables)[std::size_t(i)].name() == name)
+            return i;
+    }
+    return -1;
+}
+
+int TMathsChannels::FindVariable(const QString &name) const
+{
+    for (int i = kVariableBase; i < kVariableBase + FVarCount; ++i) {
+        if ((*FMathsTables)[std::size_t(i)].name() == name)
+            return i;
+    }
+    return -1;
 }
 
 QStringList TMathsChannels::FormulaText(int Index) const
@@ -250,10 +250,9 @@ void TMathsChannels::clearFrom(int first, int end, std::uint8_t kind)
         clearRecord((*FMathsTables)[std::size_t(i)], kind);
 }
 
-void TMathsChannels::release()
+QByteArrayView TMathsChannels::recordBytes() const
 {
-    FMathsTable.close();
-    FActive = false;
+    return QByteArrayView(reinterpret_cast<const char *>(FMathsTables->data()), kFileSize);
 }
 
 void TMathsChannels::refuse(const QString &what, const QString &name, const QString &reason)

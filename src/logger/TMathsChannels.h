@@ -1,12 +1,12 @@
 #pragma once
 
-#include "logger/LoggerTableFile.h"
+#include "logger/CardTableFile.h"
 #include "logger/MathsRecord.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <functional>
 #include <memory>
 
 namespace zel {
@@ -15,8 +15,10 @@ namespace zel {
 /// records 0-127 and up to 128 variables (a name and a value) in records 128-255, each half
 /// kept packed at its front. While active the file is held open and every save goes to it,
 /// whatever MathsFileName says by then. Failures throw LoggerTableError.
-class TMathsChannels
+class TMathsChannels : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kSlotCount = 128; ///< formula slots, and variable slots
     static constexpr int kVariableBase = kSlotCount; ///< record number of variable 0
@@ -25,24 +27,13 @@ public:
     static constexpr int kFileSize = kRecordCount * kRecordSize;
     using Records = std::array<MathsRecord, kRecordCount>;
 
-    TMathsChannels();
-    ~TMathsChannels();
-    TMathsChannels(const TMathsChannels &) = delete;
-    TMathsChannels &operator=(const TMathsChannels &) = delete;
+    explicit TMathsChannels(QObject *parent = nullptr);
+    ~TMathsChannels() override;
 
     /// Path of the maths table file that the next load or create uses.
     QString MathsFileName() const { return FMathsFileName; }
     /// Sets the path for the next load or create; an open file stays the save target.
     void setMathsFileName(const QString &name) { FMathsFileName = name; }
-
-    /// Raised after each load.
-    std::function<void()> OnloadTable;
-    /// Raised after each record a load finds in use, and after each add.
-    std::function<void()> OnAddFormula;
-    /// Raised after each delete.
-    std::function<void()> OnDeleteFormula;
-    /// Raised before each save.
-    std::function<void()> BeforeSaveTable;
 
     /// Number of maths channels: records 0 to RecordCount-1.
     int RecordCount() const { return FRecordCount; }
@@ -55,11 +46,11 @@ public:
     const MathsRecord &record(int i) const { return FMathsTables->at(std::size_t(i)); }
 
     /// True while the maths table file is open.
-    bool active() const { return FActive; }
+    bool active() const { return FMathsTable.active(); }
     /// True when the last load found a file shorter than 256 records.
-    bool wasShort() const { return !FLoadWarning.isEmpty(); }
+    bool wasShort() const { return FMathsTable.wasShort(); }
     /// Message about the last load for the user (empty when the file was whole).
-    QString loadWarning() const { return FLoadWarning; }
+    QString loadWarning() const { return FMathsTable.loadWarning(); }
 
     /// Opens MathsFileName (releasing any open file unsaved), packs the records in use of
     /// each half to its front, clears the free ones, raises OnAddFormula per record in use
@@ -68,8 +59,8 @@ public:
     void LoadMathsTables();
     /// Creates or empties MathsFileName and writes an empty table; becomes active.
     void CreateMathsTables();
-    /// Raises BeforeSaveTable and writes all 256 records to the open file; does nothing
-    /// while inactive.
+    /// Raises BeforeSaveTable and writes all 256 records to the open file unless it holds
+    /// them already; does nothing while inactive.
     void SaveMathsTables();
     /// Saves and releases the open file; inactive afterwards. When the save fails the error
     /// propagates and the file stays open, so nothing is lost.
@@ -82,7 +73,8 @@ public:
     void AddFormula(const QString &ChannelName, const QString &Formula, int VType = 0);
     /// Gives every variable named exactly VarName the value; when there is none, adds one
     /// with the name converted and cut as for AddFormula. Throws LoggerTableError, changing
-    /// nothing, for a 129th variable. VType is not used.
+    /// nothing, for a value that is not a finite number (every computation would fail on
+    /// it) or a 129th variable. VType is not used.
     void AddVariable(const QString &VarName, int VType, double VarValue);
     /// Removes maths channel Index (0-based) and moves the later ones down; an index outside
     /// the maths channels is ignored.
@@ -90,6 +82,12 @@ public:
     /// Removes the variable in record Index (128 + its number) and moves the later ones
     /// down; an index outside the variables is ignored.
     void DeleteVariable(int Index);
+
+    /// Index (0-based) of the first maths channel named exactly \a name, or -1.
+    int FindFormula(const QString &name) const;
+    /// Record number (128 + its number) of the first variable named exactly \a name, as
+    /// DeleteVariable takes it, or -1.
+    int FindVariable(const QString &name) const;
 
     /// The formula of maths channel Index split into lines (line feeds end lines, carriage
     /// returns are dropped); empty for an index outside the maths channels.
@@ -99,19 +97,28 @@ public:
     /// again (empty, over 20 characters, or outside the card's code page); empty when it can.
     static QString NameError(const QString &name);
 
+signals:
+    /// Raised after each load.
+    void OnloadTable();
+    /// Raised after each record a load finds in use, and after each add.
+    void OnAddFormula();
+    /// Raised after each delete.
+    void OnDeleteFormula();
+    /// Raised before each save.
+    void BeforeSaveTable();
+
 private:
     void clearFrom(int first, int end, std::uint8_t kind);
-    void release();
+    QByteArrayView recordBytes() const;
     [[noreturn]] static void refuse(
         const QString &what, const QString &name, const QString &reason);
 
     QString FMathsFileName;
-    LoggerTableFile FMathsTable;
+    CardTableFile FMathsTable { QStringLiteral("the maths table"),
+        QStringLiteral("the records it lacks or cuts short were left empty") };
     std::unique_ptr<Records> FMathsTables;
     int FRecordCount = 0;
     int FVarCount = 0;
-    bool FActive = false;
-    QString FLoadWarning;
 };
 
 } // namespace zel

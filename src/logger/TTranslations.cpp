@@ -17,6 +17,10 @@ QString unusedChannelName(int i)
 }
 } // namespace
 
+TTranslations::TTranslations(QObject *parent)
+    : QObject(parent)
+{ }
+
 int TTranslations::channelCount() const
 {
     // The shared count follows whatever list was configured last (another card, or a
@@ -28,45 +32,31 @@ int TTranslations::channelCount() const
 
 void TTranslations::LoadTranslationTables()
 {
-    release();
-    FLoadWarning.clear();
-    FTranslationTable.open(FtranslationFileName);
-    const qint64 got = FTranslationTable.read(FTranslationTables.data(), kFileSize);
-    if (got < kFileSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the channel "
-                                      "translations; the missing translations were cleared.")
-                           .arg(FtranslationFileName)
-                           .arg(got)
-                           .arg(kFileSize);
-    }
-    FActive = true;
-    if (OnloadTable)
-        OnloadTable();
+    FTranslationTable.load(FtranslationFileName, FTranslationTables.data(), kFileSize);
+    emit OnloadTable();
 }
 
 void TTranslations::SaveTranslationTables()
 {
-    if (!FActive)
+    if (!active())
         return;
-    if (BeforeSaveTable)
-        BeforeSaveTable();
+    emit BeforeSaveTable();
     const int count = channelCount();
     for (int i = 0; i < count; ++i)
         FTranslationTables[std::size_t(i)].ChannelNumber = std::uint8_t(i);
     renameUnused(count);
-    FTranslationTable.write(FTranslationTables.data(), kFileSize);
+    FTranslationTable.save(recordBytes());
 }
 
 void TTranslations::CloseTranslationTables()
 {
-    if (FActive)
-        SaveTranslationTables();
-    release();
+    SaveTranslationTables();
+    FTranslationTable.close();
 }
 
 void TTranslations::CreateTranslationTables()
 {
-    release();
+    FTranslationTable.close();
     const int count = channelCount();
     for (int i = 0; i < kRecordCount; ++i) {
         TTranslation &r = FTranslationTables[std::size_t(i)];
@@ -83,15 +73,12 @@ void TTranslations::CreateTranslationTables()
         r.ColumnCount = 11;
     }
     renameUnused(count);
-    FTranslationTable.create(FtranslationFileName,
-        QByteArrayView(reinterpret_cast<const char *>(FTranslationTables.data()), kFileSize));
-    FLoadWarning.clear();
-    FActive = true;
+    FTranslationTable.create(FtranslationFileName, recordBytes());
 }
 
 void TTranslations::MoveDownOne(int start)
 {
-    if (!FActive || start < 0 || start + 1 >= kRecordCount)
+    if (!active() || start < 0 || start + 1 >= kRecordCount)
         return;
     std::memmove(&FTranslationTables[std::size_t(start) + 1],
         &FTranslationTables[std::size_t(start)],
@@ -100,7 +87,7 @@ void TTranslations::MoveDownOne(int start)
 
 void TTranslations::MoveUpOne(int start)
 {
-    if (!FActive || start < 0 || start >= kRecordCount - 1)
+    if (!active() || start < 0 || start >= kRecordCount - 1)
         return;
     std::memmove(&FTranslationTables[std::size_t(start)],
         &FTranslationTables[std::size_t(start) + 1],
@@ -117,10 +104,9 @@ void TTranslations::renameUnused(int count)
     }
 }
 
-void TTranslations::release()
+QByteArrayView TTranslations::recordBytes() const
 {
-    FTranslationTable.close();
-    FActive = false;
+    return QByteArrayView(reinterpret_cast<const char *>(FTranslationTables.data()), kFileSize);
 }
 
 } // namespace zel

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "logger/LoggerTableFile.h"
+#include "logger/CardTableFile.h"
 #include "logger/TTranslation.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 namespace zel {
 
@@ -15,17 +15,17 @@ class TKROSettings;
 /// The card's 48 channel translation records ("Translation.prm"). While active the file is
 /// held open and every save goes to it, whatever TranslationFileName says by then.
 /// Failures throw LoggerTableError.
-class TTranslations
+class TTranslations : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kRecordCount = 48;
     static constexpr int kRecordSize = int(sizeof(TTranslation));
     static constexpr int kFileSize = kRecordCount * kRecordSize;
     using Records = std::array<TTranslation, kRecordCount>;
 
-    TTranslations() = default;
-    TTranslations(const TTranslations &) = delete;
-    TTranslations &operator=(const TTranslations &) = delete;
+    explicit TTranslations(QObject *parent = nullptr);
 
     /// Path of the translation file that the next load or create uses.
     QString TranslationFileName() const { return FtranslationFileName; }
@@ -41,11 +41,6 @@ public:
     TKROSettings *Settings() const { return FSettings; }
     /// Links the settings of the same card.
     void setSettings(TKROSettings *settings) { FSettings = settings; }
-
-    /// Raised after each load.
-    std::function<void()> OnloadTable;
-    /// Raised before each save, so the owner can copy its controls in.
-    std::function<void()> BeforeSaveTable;
 
     /// All 48 records; record i belongs to logger channel i.
     Records &TranslationTables() { return FTranslationTables; }
@@ -66,18 +61,18 @@ public:
     int channelCount() const;
 
     /// True while the translation file is open.
-    bool active() const { return FActive; }
+    bool active() const { return FTranslationTable.active(); }
     /// True when the last load found a file shorter than 48 records.
-    bool wasShort() const { return !FLoadWarning.isEmpty(); }
+    bool wasShort() const { return FTranslationTable.wasShort(); }
     /// Message about the last load for the user (empty when the file was whole).
-    QString loadWarning() const { return FLoadWarning; }
+    QString loadWarning() const { return FTranslationTable.loadWarning(); }
 
     /// Opens TranslationFileName (releasing any open file unsaved), reads the 48 records and
     /// raises OnloadTable. A short file is read as far as it goes and the rest is cleared;
     /// loadWarning() then says so. A missing file throws and leaves the component inactive.
     void LoadTranslationTables();
     /// Numbers the records in use, renames the others "Channel_<n>" / "U.O.M", and writes
-    /// all 48 to the open file; does nothing while inactive.
+    /// all 48 to the open file unless it holds them already; does nothing while inactive.
     void SaveTranslationTables();
     /// Saves and releases the open file; inactive afterwards. When the save fails the error
     /// propagates and the file stays open, so nothing is lost.
@@ -89,18 +84,23 @@ public:
     /// Shifts records start+1..47 one place up; record start is lost, record 47 stays.
     void MoveUpOne(int start);
 
+signals:
+    /// Raised after each load.
+    void OnloadTable();
+    /// Raised before each save, so the owner can copy its controls in.
+    void BeforeSaveTable();
+
 private:
     void renameUnused(int count);
-    void release();
+    QByteArrayView recordBytes() const;
 
     QStringList FChannelNames;
     QString FtranslationFileName;
-    LoggerTableFile FTranslationTable;
+    CardTableFile FTranslationTable { QStringLiteral("the channel translations"),
+        QStringLiteral("the missing translations were cleared") };
     TKROSettings *FSettings = nullptr;
     Records FTranslationTables {};
-    bool FActive = false;
     int FItemIndex = 0;
-    QString FLoadWarning;
 };
 
 } // namespace zel

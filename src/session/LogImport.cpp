@@ -6,6 +6,7 @@
 #include "logger/TLogFile.h"
 #include "session/ControlsDisabled.h"
 #include "session/ImportCancelled.h"
+#include "session/ImportColumns.h"
 #include "session/ImportObserver.h"
 #include "session/MathsEvaluator.h"
 #include "session/RecordTable.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -61,53 +61,49 @@ void LogImport::defineColumns(const TDataDictionary &header)
     table.close();
     table.clearColumns();
     SessionColumns::defineFixedColumns(table);
-    m_logChannels = SessionColumns::logChannelColumns();
-    m_positionColumn.fill(-1);
+    MathsEvaluator *maths = m_data.maths();
+    const ImportColumns columns(
+        header, m_channelCount, maths ? maths->channelNames() : QStringList());
 
-    // Two positions with the same raw name share one column, but only a channel column:
-    // a raw name never reaches a fixed column.
-    QHash<QString, int> columnOfRawName;
-    int clash = 1;
-    const int positions = std::clamp(m_channelCount, 0, kMaxLogChannels);
-    for (int j = 0; j < positions; ++j) {
-        const QString raw = header.ChannelNames[j].toString().trimmed();
-        if (header.LogChannels[j] == kUnusedPosition || raw.isEmpty())
-            continue;
-        const auto same = columnOfRawName.constFind(raw.toCaseFolded());
-        if (same != columnOfRawName.constEnd()) {
-            m_positionColumn[size_t(j)] = *same;
-            continue;
-        }
-        QString name = SessionColumns::cleanChannelName(raw).trimmed();
-        if (name.isEmpty())
-            name = QStringLiteral("Channel_%1").arg(j);
-        if (table.findColumn(name) >= 0) {
-            while (table.findColumn(QStringLiteral("%1_%2").arg(name).arg(clash)) >= 0)
-                ++clash;
-            name = QStringLiteral("%1_%2").arg(name).arg(clash++);
-        }
+    if (columns.readsEveryPosition()) {
+        const QString settings = m_settingsFile.isEmpty() ? QStringLiteral("The card's settings")
+                                                          : u'"' + m_settingsFile + u'"';
+        m_observer.showMessage(settings
+            + QStringLiteral(" list %1 channels, but the log has %2: every channel of the log "
+                             "is imported under the name the log gives it.")
+                  .arg(std::clamp(m_channelCount, 0, kMaxLogChannels))
+                  .arg(int(header.NumberOfChannels)));
+    }
+    for (const QString &name : columns.channelColumns())
         table.addColumn(name, ColumnType::Real);
-        const int column = table.columnCount() - 1;
-        m_positionColumn[size_t(j)] = column;
-        m_logChannels << name;
-        if (name == raw)
-            columnOfRawName.insert(raw.toCaseFolded(), column);
+    m_logChannels = columns.logChannels();
+    for (int j = 0; j < kMaxLogChannels; ++j) {
+        const int column = columns.columnOfPosition(j);
+        m_positionColumn[size_t(j)] = column < 0 ? -1 : SessionColumns::FirstChannel + column;
     }
     m_readablePositions = std::min({ int(header.NumberOfChannels),
         (int(header.LogRecordLength) - kMinLogRecordLength) / 4, kMaxReadableChannels });
 
     m_skippedMaths.clear();
-    MathsEvaluator *maths = m_data.maths();
-    for (const QString &name : maths ? maths->channelNames() : QStringList()) {
-        if (table.findColumn(name) >= 0) {
-            m_skippedMaths << name;
-            m_observer.showMessage(QStringLiteral("The maths channel \"%1\" is not computed: "
-                                                  "a column of the log has that name.")
-                                       .arg(name));
+    const QString mathsFile = m_data.MathsChannels1().MathsFileName();
+    const QString mathsTable
+        = mathsFile.isEmpty() ? QStringLiteral("the maths table") : u'"' + mathsFile + u'"';
+    for (const ImportColumns::SkippedMaths &skipped : columns.skippedMaths()) {
+        if (skipped.problem == ImportColumns::MathsProblem::BlankName) {
+            // Records are counted from 1, as a user counts the lines of a list.
+            m_observer.showMessage(
+                QStringLiteral("The maths channel in record %1 of %2 has no name and is not "
+                               "computed.")
+                    .arg(QString::number(skipped.index + 1), mathsTable));
             continue;
         }
-        table.addColumn(name, ColumnType::Real);
+        m_skippedMaths << skipped.name;
+        m_observer.showMessage(QStringLiteral("The maths channel \"%1\" is not computed: "
+                                              "a column of the log has that name.")
+                                   .arg(skipped.name));
     }
+    for (const QString &name : columns.mathsColumns())
+        table.addColumn(name, ColumnType::Real);
     m_data.setSkippedMathsChannels(m_skippedMaths);
     if (maths)
         m_data.PrepareComputation(m_logChannels);
@@ -133,13 +129,16 @@ void LogImport::setPartNames(const QString &folder, const QString &stem, bool re
     m_replaceParts = replace;
 }
 
-QString LogImport::partFolder() const
+QString LogImport::cardFolder(const QString &dataFolder, const QString &cardID)
 {
-    if (!m_partFolder.isEmpty())
-        return m_partFolder;
     // The card ID comes from the card's own settings file: it names a folder only when it
     // is one plain folder name.
-    return isSafeFolderName(m_cardID) ? QDir(m_dataFolder).filePath(m_cardID) : m_dataFolder;
+    return isSafeFolderName(cardID) ? QDir(dataFolder).filePath(cardID) : dataFolder;
+}
+
+QString LogImport::partFolder() const
+{
+    return m_partFolder.isEmpty() ? cardFolder(m_dataFolder, m_cardID) : m_partFolder;
 }
 
 void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part)

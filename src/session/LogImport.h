@@ -43,8 +43,15 @@ public:
     LogImport(const LogImport &) = delete;
     LogImport &operator=(const LogImport &) = delete;
 
-    /// Header positions considered for columns: 0 .. count-1 (default LoggerChannelCount()).
-    void setChannelCount(int count) { m_channelCount = count; }
+    /// Header positions considered for columns: 0 .. count-1 (default LoggerChannelCount()),
+    /// the channel count of the card's settings file \a settingsFile. A log that logs more
+    /// channels than that is read in every position under the header's own names, with a
+    /// warning naming the file: damaged or changed settings never drop a logged channel.
+    void setChannelCount(int count, const QString &settingsFile = QString())
+    {
+        m_channelCount = count;
+        m_settingsFile = settingsFile;
+    }
     /// Card ID whose folder receives split parts.
     void setCardID(const QString &id) { m_cardID = id; }
     /// The program's Data folder, under which split parts are saved.
@@ -57,8 +64,10 @@ public:
     /// Makes opening \a log define the table's columns (its AfterOpenLog notification), until
     /// this object is destroyed or attached to another log.
     void attach(TLogFile &log);
-    /// Defines the table's columns for a log with this header and fills LogChannels; the
-    /// data module's formula variables become the maths variables and LogChannels.
+    /// Defines the table's columns for a log with this header (named as ImportColumns
+    /// names them) and fills LogChannels; the data module's formula variables become the
+    /// maths variables and LogChannels. A maths channel without a name is skipped with a
+    /// warning naming its record and the maths file, and the import goes on.
     void defineColumns(const TDataDictionary &header);
     /// Stores the header row and one row per record of the open \a log, splitting as needed.
     /// Unless split, the table stays open for the caller to save. Throws ImportCancelled when
@@ -78,6 +87,10 @@ public:
     /// True once the log was saved in parts.
     bool wasSplit() const { return !m_savedParts.isEmpty(); }
 
+    /// The folder a card's imports go to: "<dataFolder>/<cardID>" when the card ID is one
+    /// safe folder name, otherwise \a dataFolder itself.
+    static QString cardFolder(const QString &dataFolder, const QString &cardID);
+
 private:
     void appendHeaderRow(RecordTable &table);
     void savePart(RecordTable &table, const QString &rawLogPath, int part);
@@ -87,6 +100,7 @@ private:
     TKRO_Data &m_data;
     ImportObserver &m_observer;
     int m_channelCount;
+    QString m_settingsFile;
     QString m_cardID;
     QString m_dataFolder;
     QString m_partFolder; // set by setPartNames

@@ -40,9 +40,12 @@ TKRO_Data::TKRO_Data(QObject *parent)
     FLogDataTable.BeforePost = [this] { LogDataTableBeforePost(FLogDataTable); };
     FMaths.BeforePost = [this] { LogDataTableBeforePost(FMaths); };
     // Every load, add and delete of the maths definitions refreshes the window's lists.
-    FMathsChannels1.OnloadTable = [this] { MathsChannels1loadTable(); };
-    FMathsChannels1.OnAddFormula = [this] { MathsChannels1loadTable(); };
-    FMathsChannels1.OnDeleteFormula = [this] { MathsChannels1loadTable(); };
+    connect(&FMathsChannels1, &TMathsChannels::OnloadTable, this,
+        &TKRO_Data::MathsChannels1loadTable);
+    connect(&FMathsChannels1, &TMathsChannels::OnAddFormula, this,
+        &TKRO_Data::MathsChannels1loadTable);
+    connect(&FMathsChannels1, &TMathsChannels::OnDeleteFormula, this,
+        &TKRO_Data::MathsChannels1loadTable);
 }
 
 void TKRO_Data::MathsChannels1loadTable()

@@ -134,7 +134,7 @@ TEST_F(KROSettingsTest, SaveRebuildsOnlyTheHeaderAndChannelCount)
     translations.record(5).Name.Length = 200; // a damaged length byte
     std::memset(translations.record(5).Name.Chars, 'W', 31);
     int loads = 0;
-    settings.OnloadTable = [&] { ++loads; };
+    QObject::connect(&settings, &TKROSettings::OnloadTable, [&] { ++loads; });
     settings.setSettingsFileName(path("Settings.prm"));
     settings.LoadSettingsTable();
 
@@ -176,13 +176,14 @@ TEST_F(KROSettingsTest, CreateWritesDefaultsAndAHeaderOfTheListedChannels)
     linkTranslations(settings);
     settings.SetChannels(1, 2, 0, 0, 0);
     bool loaded = false;
-    settings.OnloadTable = [&] { loaded = true; };
-    settings.BeforeSaveTable = [&] {
-        TDataDictionary &header = settings.settings().DataDict;
-        header.DataSize[1] = 4;
-        header.DataSize[14] = 4;
-        header.DataSize[20] = 4; // beyond the 15 channels of this dash: not in the header
-    };
+    QObject::connect(&settings, &TKROSettings::OnloadTable, [&] { loaded = true; });
+    const QMetaObject::Connection before
+        = QObject::connect(&settings, &TKROSettings::BeforeSaveTable, [&] {
+              TDataDictionary &header = settings.settings().DataDict;
+              header.DataSize[1] = 4;
+              header.DataSize[14] = 4;
+              header.DataSize[20] = 4; // beyond the 15 channels of this dash: not in the header
+          });
     settings.setSettingsFileName(path("Settings.prm"));
     settings.CreateSettingsTable();
 
@@ -215,7 +216,7 @@ TEST_F(KROSettingsTest, CreateWritesDefaultsAndAHeaderOfTheListedChannels)
     EXPECT_FALSE(loaded);
 
     // A later save considers all 48 channels, so channel 20 joins the header.
-    settings.BeforeSaveTable = nullptr;
+    QObject::disconnect(before);
     settings.SaveSettingsTable();
     EXPECT_EQ(settings.settings().DataDict.NumberOfChannels, 3);
     EXPECT_EQ(settings.settings().DataDict.LogChannels[2], 20);

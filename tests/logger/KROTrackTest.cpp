@@ -53,7 +53,7 @@ TEST_F(KROTrackTest, FieldsSitAtTheirRecordOffsets)
 
     TKROTrack track;
     int loads = 0;
-    track.OnloadTable = [&] { ++loads; };
+    QObject::connect(&track, &TKROTrack::OnloadTable, [&] { ++loads; });
     load(track, "Track.prc");
     EXPECT_EQ(loads, 1);
     EXPECT_TRUE(track.active());
@@ -104,7 +104,7 @@ TEST_F(KROTrackTest, SaveWritesBackEveryByteAndEndsInactive)
     TKROTrack track;
     load(track, "Track.msg");
     int saves = 0;
-    track.BeforeSaveTable = [&] { ++saves; };
+    QObject::connect(&track, &TKROTrack::BeforeSaveTable, [&] { ++saves; });
     track.SaveTrackTable();
     EXPECT_EQ(saves, 1);
     EXPECT_FALSE(track.active());

@@ -3,6 +3,7 @@
 #include "logger/TMathsChannels.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -57,10 +58,10 @@ protected:
     {
         TableTest::SetUp();
         table.setMathsFileName(path("Maths.prm"));
-        table.OnloadTable = [this] { events += 'L'; };
-        table.OnAddFormula = [this] { events += 'A'; };
-        table.OnDeleteFormula = [this] { events += 'D'; };
-        table.BeforeSaveTable = [this] { events += 'S'; };
+        QObject::connect(&table, &TMathsChannels::OnloadTable, [this] { events += 'L'; });
+        QObject::connect(&table, &TMathsChannels::OnAddFormula, [this] { events += 'A'; });
+        QObject::connect(&table, &TMathsChannels::OnDeleteFormula, [this] { events += 'D'; });
+        QObject::connect(&table, &TMathsChannels::BeforeSaveTable, [this] { events += 'S'; });
     }
 
     void load(const QByteArray &file)
@@ -228,6 +229,47 @@ TEST_F(MathsChannelsTest, AddVariableAppendsOrReplacesTheValue)
     putRecord(expected, 128, 1, "A", 10); // kind 1 and a zero formula area again
     putRecord(expected, 129, 1, "B", -4.75);
     EXPECT_EQ(saved(), expected);
+}
+
+TEST_F(MathsChannelsTest, VariablesTakeOnlyFiniteValues)
+{
+    table.CreateMathsTables();
+    table.AddVariable("Mass", 0, 650);
+    events.clear();
+    for (const double bad : { std::nan(""), HUGE_VAL, -HUGE_VAL }) {
+        EXPECT_THROW(table.AddVariable("Mass", 0, bad), LoggerTableError) << bad;
+        EXPECT_THROW(table.AddVariable("New", 0, bad), LoggerTableError) << bad;
+    }
+    EXPECT_EQ(events, "");
+    EXPECT_EQ(variables(), QStringList({ "Mass=650" }));
+}
+
+TEST_F(MathsChannelsTest, FormulasAndVariablesAreFoundByTheirExactName)
+{
+    table.CreateMathsTables();
+    table.AddFormula("Power", "1");
+    table.AddFormula("Torque", "2");
+    table.AddVariable("Mass", 0, 1);
+    table.AddVariable("Power", 0, 2); // a variable may share a channel's name
+    const struct
+    {
+        const char *name;
+        int formula;
+        int variable;
+    } cases[] = {
+        { "Power", 0, 129 },
+        { "Torque", 1, -1 },
+        { "Mass", -1, 128 },
+        { "power", -1, -1 },
+        { "", -1, -1 },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(table.FindFormula(c.name), c.formula) << c.name;
+        EXPECT_EQ(table.FindVariable(c.name), c.variable) << c.name;
+    }
+    table.DeleteFormula(table.FindFormula("Power"));
+    EXPECT_EQ(table.FindFormula("Torque"), 0);
+    EXPECT_EQ(table.FindFormula("Power"), -1);
 }
 
 TEST_F(MathsChannelsTest, DeletesMoveTheLaterRecordsDownAndClearTheRest)

@@ -56,7 +56,7 @@ TEST_F(TranslationsTest, FieldsSitAtTheirRecordOffsets)
 
     TTranslations table;
     int loads = 0;
-    table.OnloadTable = [&] { ++loads; };
+    QObject::connect(&table, &TTranslations::OnloadTable, [&] { ++loads; });
     table.setTranslationFileName(path("Translation.prm"));
     table.LoadTranslationTables();
     EXPECT_EQ(loads, 1);
@@ -106,7 +106,7 @@ TEST_F(TranslationsTest, SaveWithAllChannelsChangesOnlyTheChannelNumbers)
     TTranslations table;
     const QByteArray file = loadNoise(table, 1);
     int saves = 0;
-    table.BeforeSaveTable = [&] { ++saves; };
+    QObject::connect(&table, &TTranslations::BeforeSaveTable, [&] { ++saves; });
     table.SaveTranslationTables();
     EXPECT_EQ(saves, 1);
 
@@ -179,7 +179,7 @@ TEST_F(TranslationsTest, CreateWritesFreshRecordsAndKeepsTheRestOfMemory)
     table.record(0).DigitalValue[69] = 999;
     table.record(30).Value_B = 1.5f;
     bool loaded = false;
-    table.OnloadTable = [&] { loaded = true; };
+    QObject::connect(&table, &TTranslations::OnloadTable, [&] { loaded = true; });
     table.setTranslationFileName(path("Translation.prm"));
     table.CreateTranslationTables();
     EXPECT_TRUE(table.active());

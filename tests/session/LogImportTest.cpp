@@ -29,14 +29,15 @@ protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     // Imports a log of the given channel names and records into the data module's table.
-    void import(const QStringList &names, const QList<TLogRecord> &records, int channelCount = 48)
+    void import(const QStringList &names, const QList<TLogRecord> &records, int channelCount = 48,
+        const QString &settingsFile = QString())
     {
         RawLogWriter writer(names);
         for (const TLogRecord &record : records)
             writer.appendRecord(record);
         writer.save(path(QStringLiteral("run.Dsh")));
         LogImport import(data, observer);
-        import.setChannelCount(channelCount);
+        import.setChannelCount(channelCount, settingsFile);
         import.setDataFolder(path(QStringLiteral("Data")));
         import.importFile(log, path(QStringLiteral("run.Dsh")));
         logChannels = import.LogChannels();
@@ -157,12 +158,35 @@ TEST_F(LogImportTest, ChannelNamesNeverClashWithColumns)
     }
 }
 
-TEST_F(LogImportTest, PositionsWithTheSameRawNameShareOneColumn)
+TEST_F(LogImportTest, OnlyPositionsWithExactlyTheSameRawNameShareOneColumn)
 {
-    import({ QStringLiteral("RPM"), QStringLiteral("rpm"), QStringLiteral("Oil") },
-        { record(1, { 1, 2, 3 }) });
-    EXPECT_EQ(channelColumns(), QStringList({ "RPM", "Oil" }));
-    EXPECT_EQ(value("RPM", 1), 2.0); // the later position is written last
+    import({ QStringLiteral("RPM"), QStringLiteral("rpm"), QStringLiteral("Oil"),
+               QStringLiteral("RPM") },
+        { record(1, { 1, 2, 3, 4 }) });
+    EXPECT_EQ(channelColumns(), QStringList({ "RPM", "rpm_1", "Oil" }));
+    EXPECT_EQ(value("rpm_1", 1), 2.0);
+    EXPECT_EQ(value("Oil", 1), 3.0);
+    EXPECT_EQ(value("RPM", 1), 4.0); // the later position is written last
+}
+
+TEST_F(LogImportTest, SettingsListingFewerChannelsThanTheLogReadEveryPosition)
+{
+    const struct
+    {
+        int channelCount;
+        bool warned;
+    } cases[] = { { 0, true }, { 2, true }, { -5, true }, { 3, false }, { 48, false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.channelCount);
+        observer.messages.clear();
+        import({ QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C") },
+            { record(1, { 1, 2, 3 }) }, c.channelCount, QStringLiteral("/card/Data/Settings.prm"));
+        EXPECT_EQ(channelColumns(), QStringList({ "A", "B", "C" }));
+        EXPECT_EQ(value("C", 1), 3.0);
+        EXPECT_EQ(
+            observer.messages.join(u'|').contains("\"/card/Data/Settings.prm\" list"), c.warned)
+            << observer.messages.join(u'|').toStdString();
+    }
 }
 
 TEST_F(LogImportTest, BlankAndUnusedPositionsAndPositionsBeyondTheChannelCountGetNoColumn)
@@ -178,7 +202,11 @@ TEST_F(LogImportTest, BlankAndUnusedPositionsAndPositionsBeyondTheChannelCountGe
     EXPECT_EQ(channelColumns(), QStringList({ "A", "D" }));
     EXPECT_EQ(value("D", 1), 4.0);
 
-    import.setChannelCount(3); // the card's channel count: position 3 is not considered
+    // A log that claims no more channels than the card's count of three: position 3 is not
+    // considered.
+    writer.header().NumberOfChannels = 3;
+    writer.save(path("run.Dsh"));
+    import.setChannelCount(3);
     import.importFile(log, path("run.Dsh"));
     EXPECT_EQ(channelColumns(), QStringList({ "A" }));
 }

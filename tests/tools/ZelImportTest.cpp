@@ -1,6 +1,7 @@
 #include "ZelRun.h"
 #include "logger/LoggerChannelCount.h"
 #include "logger/RawLogWriter.h"
+#include "logger/TMathsChannels.h"
 #include "session/RecordTable.h"
 
 #include <QDir>
@@ -143,4 +144,93 @@ TEST_F(ZelImportTest, ASplitImportReportsEveryPart)
     EXPECT_TRUE(run.err.startsWith("This log is very large and will be split into sections\n"));
     EXPECT_TRUE(run.err.contains("Split number 1 saved.\n"));
     EXPECT_TRUE(run.err.contains("It is saved and split into 2 Sections"));
+}
+
+// Channel columns of a session log: every column after the fixed ones.
+static QStringList channelColumnsOf(const QString &file)
+{
+    RecordTable table;
+    table.loadFromFile(file);
+    QStringList names;
+    for (int i = 30; i < table.columnCount(); ++i)
+        names << table.column(i).name;
+    return names;
+}
+
+TEST_F(ZelImportTest, DamagedSettingsNeverDropALoggedChannel)
+{
+    ASSERT_EQ(runZelCommand({ "demo", path("card") }).status, 0);
+    const QString settingsFile = path("card/Data/Settings.prm");
+    QFile file(settingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    const auto withCodes = [&](char feature, char ecuMake) {
+        QByteArray bytes = whole;
+        bytes[283] = feature;
+        bytes[285] = ecuMake;
+        return bytes;
+    };
+    const struct
+    {
+        const char *what;
+        QByteArray settings;
+        bool warned;
+    } cases[] = {
+        { "whole", whole, false },
+        { "empty", QByteArray(), true },
+        { "100 bytes", whole.left(100), true },
+        { "unknown dash and ECU", withCodes(char(200), char(200)), true },
+        { "unknown ECU", withCodes(3, char(200)), true },
+    };
+    QStringList logged;
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile settings(settingsFile);
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write(c.settings);
+        settings.close();
+        const QString out = path(QStringLiteral("out%1.kro").arg(++n));
+        const ZelRun run = runZelCommand(
+            { "import", path("card/Logs/Datalog1.Dsh"), "--card", path("card"), "-o", out });
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains(settingsFile), c.warned) << run.err.toStdString();
+        const QStringList columns = channelColumnsOf(out);
+        if (logged.isEmpty())
+            logged = columns;
+        EXPECT_EQ(columns, logged);
+    }
+    ASSERT_EQ(logged.size(), 47);
+    EXPECT_EQ(logged.first(), "KRO_Analogue_1");
+}
+
+TEST_F(ZelImportTest, AMathsChannelWithoutANameIsSkippedNamingItsRecord)
+{
+    ASSERT_EQ(runZelCommand({ "demo", path("card") }).status, 0);
+    const QString mathsFile = path("card/Data/Maths.prm");
+    {
+        TMathsChannels maths;
+        maths.setMathsFileName(mathsFile);
+        maths.CreateMathsTables();
+        maths.AddFormula("Double", "ECU_RPM * 2");
+        maths.AddFormula("", "1");
+        maths.AddFormula("   ", "2");
+        maths.AddFormula("Three", "3");
+        maths.CloseMathsTables();
+    }
+    const ZelRun run = runZelCommand({ "import", path("card/Logs/Datalog1.Dsh"), "--card",
+        path("card"), "-o", path("out.kro") });
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    for (const int record : { 2, 3 }) {
+        EXPECT_TRUE(
+            run.err.contains(QStringLiteral("record %1 of \"%2\"").arg(record).arg(mathsFile)))
+            << run.err.toStdString();
+    }
+    RecordTable log;
+    log.loadFromFile(path("out.kro"));
+    ASSERT_EQ(log.columnCount(), 30 + 47 + 2);
+    EXPECT_EQ(log.column(30 + 47).name, "Double");
+    EXPECT_EQ(log.column(30 + 48).name, "Three");
+    EXPECT_EQ(log.numberAt(30 + 48, 1), 3.0);
 }

@@ -56,6 +56,11 @@ TEST_F(ZelMathsTest, ChangesAreListedAndBadOnesRefused)
         { { "--add", "ecu_rpm=1" }, "\"ecu_rpm\" is a column of the session log" },
         { { "--add", "ThisNameIsLongerThan20=1" }, "20" },
         { { "--var", "Mass=heavy" }, "\"heavy\" is not a number" },
+        // Every row would fail with such a value.
+        { { "--var", "Mass=nan" }, "\"nan\" is not a finite number" },
+        { { "--var", "Mass=inf" }, "\"inf\" is not a finite number" },
+        { { "--var", "Mass=-inf" }, "\"-inf\" is not a finite number" },
+        { { "--var", "Mass=1e999" }, "\"1e999\" is not a finite number" },
         { { "--delete", "Nothing" }, "no maths channel or variable \"Nothing\"" },
         { { "--add" }, "usage" },
     };
@@ -108,6 +113,33 @@ TEST_F(ZelMathsTest, ImportComputesTheCardsMathsChannels)
                                                 "'Sector_Number'\n")
                                      .arg(log.rowCount())))
         << run.err.toStdString();
+}
+
+TEST_F(ZelMathsTest, NamesAreCheckedAgainstTheColumnsAnImportWouldCreate)
+{
+    // The card's logs will name their first two channels "RPM" and "rpm": the import makes
+    // the columns RPM and rpm_1 of them.
+    const QString settingsFile = path("card/Data/Settings.prm");
+    QFile settings(settingsFile);
+    ASSERT_TRUE(settings.open(QIODevice::ReadWrite));
+    QByteArray bytes = settings.readAll();
+    const int names = 416 + 675;
+    for (const auto &[position, name] : { std::pair { 0, QByteArray("RPM") }, { 1, "rpm" } }) {
+        bytes.replace(names + 32 * position, 32, QByteArray(32, '\0'));
+        bytes[names + 32 * position] = char(name.size());
+        bytes.replace(names + 32 * position + 1, name.size(), name);
+    }
+    ASSERT_TRUE(settings.seek(0));
+    ASSERT_EQ(settings.write(bytes), bytes.size());
+    settings.close();
+
+    for (const char *name : { "rpm_1", "RPM_1", "rpm", "KRO_Analogue_3" }) {
+        const ZelRun run = maths({ "--add", QStringLiteral("%1=1").arg(name) });
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_TRUE(run.err.contains("is a column of the session log")) << run.err.toStdString();
+    }
+    const ZelRun added = maths({ "--add", "Sum=RPM + rpm_1" });
+    EXPECT_EQ(added.status, 0) << added.err.toStdString();
 }
 
 TEST(ZelEvalMaths, ApplicationFunctionsWork)

@@ -1,15 +1,14 @@
 #include "tools/zel/ImportCommand.h"
 
+#include "card/CardImportSource.h"
+#include "card/CardPaths.h"
+#include "card/ImportDestination.h"
 #include "common/AtomicFile.h"
-#include "common/FolderName.h"
 #include "logger/LogRecords.h"
-#include "logger/TKROSettings.h"
 #include "logger/TLogFile.h"
-#include "logger/TMathsChannels.h"
 #include "session/ImportObserver.h"
 #include "session/LogImport.h"
 #include "session/RecordTable.h"
-#include "session/SessionFileName.h"
 #include "session/TKRO_Data.h"
 
 #include <QCoreApplication>
@@ -151,33 +150,17 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     // are no maths channels.
     TKRO_Data data;
     TerminalObserver observer(err);
-    int channelCount = kMaxLogChannels;
+    LogImport import(data, observer);
+    import.setChannelCount(kMaxLogChannels);
     QString cardID;
     if (!options->card.isEmpty()) {
-        const QString cardData = existingFileName(options->card, QStringLiteral("Data"));
-        const QString settingsFile = existingFileName(cardData, QStringLiteral("Settings.prm"));
-        if (!QFileInfo(settingsFile).isFile())
-            fail(QStringLiteral("\"%1\" has no Data/Settings.prm").arg(options->card));
-        TKROSettings settings;
-        settings.setSettingsFileName(settingsFile);
-        settings.LoadSettingsTable();
-        channelCount = settings.channelCount();
-        cardID = settings.settings().DataDict.DriverName.toString();
-        const QString mathsFile = existingFileName(cardData, QStringLiteral("Maths.prm"));
-        if (QFileInfo(mathsFile).isFile()) {
-            TMathsChannels &maths = data.MathsChannels1();
-            maths.setMathsFileName(mathsFile);
-            maths.LoadMathsTables();
-            if (!maths.loadWarning().isEmpty())
-                observer.showMessage(maths.loadWarning());
-            data.setMaths(&data.FormulaMaths());
-        }
+        const CardImportSource card(CardPaths(options->card), data);
+        for (const QString &warning : card.warnings())
+            observer.showMessage(warning);
+        card.configure(import);
+        cardID = card.cardID();
     }
     const QString dataFolder = options->data.isEmpty() ? defaultDataFolder() : options->data;
-
-    LogImport import(data, observer);
-    import.setChannelCount(channelCount);
-    import.setCardID(cardID);
     import.setDataFolder(dataFolder);
     if (!options->output.isEmpty()) {
         const QFileInfo output(options->output);
@@ -208,11 +191,7 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     QString target = options->output;
     RecordTable &table = data.LogDataTable();
     if (target.isEmpty()) {
-        const QString folder
-            = isSafeFolderName(cardID) ? QDir(dataFolder).filePath(cardID) : dataFolder;
-        if (!QDir().mkpath(folder))
-            fail(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
-        target = saveUnderFreeName(table, folder, logStem(options->raw), QStringLiteral(".kro"));
+        target = ImportDestination(dataFolder, cardID).save(table, options->raw);
     } else if (options->overwrite) {
         table.saveToFile(target);
     } else {

@@ -1,16 +1,15 @@
 #include "tools/zel/MathsCommand.h"
 
+#include "card/CardColumns.h"
+#include "card/CardPaths.h"
 #include "common/Error.h"
 #include "formula/TFormulaError.h"
-#include "logger/TKROSettings.h"
 #include "logger/TMathsChannels.h"
-#include "session/SessionColumns.h"
-#include "session/SessionFileName.h"
 #include "session/TKRO_Data.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <cmath>
 #include <optional>
 
 namespace zel {
@@ -69,34 +68,16 @@ QString numberText(double value)
     return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
-// The columns a formula can name when a log of this card is imported: the session log's
-// fixed columns a formula may use, then the card's channels.
-QStringList cardChannelColumns(const QString &dataFolder)
+// A variable's value as typed; every row of an import would fail on NaN or an infinity.
+double variableValue(const QString &text)
 {
-    QStringList columns;
-    const QString settingsFile = existingFileName(dataFolder, QStringLiteral("Settings.prm"));
-    if (!QFileInfo(settingsFile).isFile())
-        return columns;
-    TKROSettings settings;
-    settings.setSettingsFileName(settingsFile);
-    settings.LoadSettingsTable();
-    for (const QString &raw : settings.ChannelNames()) {
-        const QString name = SessionColumns::cleanChannelName(raw.trimmed()).trimmed();
-        if (!name.isEmpty() && !columns.contains(name, Qt::CaseInsensitive))
-            columns << name;
-    }
-    return columns;
-}
-
-// A maths name must not be a column of the session log: its results would overwrite the
-// logged data.
-void refuseColumnName(const QString &name, const QStringList &cardColumns)
-{
-    QStringList fixed;
-    for (int c = 0; c < SessionColumns::FirstChannel; ++c)
-        fixed << SessionColumns::name(SessionColumns::Column(c));
-    if (fixed.contains(name, Qt::CaseInsensitive) || cardColumns.contains(name, Qt::CaseInsensitive))
-        fail(QStringLiteral("\"%1\" is a column of the session log").arg(name));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok && !std::isinf(value))
+        fail(QStringLiteral("\"%1\" is not a number").arg(text));
+    if (!std::isfinite(value))
+        fail(QStringLiteral("\"%1\" is not a finite number").arg(text));
+    return value;
 }
 
 void list(const TMathsChannels &maths, QTextStream &out)
@@ -110,24 +91,6 @@ void list(const TMathsChannels &maths, QTextStream &out)
     }
 }
 
-int indexOfFormula(const TMathsChannels &maths, const QString &name)
-{
-    for (int i = 0; i < maths.RecordCount(); ++i) {
-        if (maths.record(i).name() == name)
-            return i;
-    }
-    return -1;
-}
-
-int recordOfVariable(const TMathsChannels &maths, const QString &name)
-{
-    for (int j = 0; j < maths.VarCount(); ++j) {
-        if (maths.record(TMathsChannels::kVariableBase + j).name() == name)
-            return TMathsChannels::kVariableBase + j;
-    }
-    return -1;
-}
-
 } // namespace
 
 int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -137,8 +100,8 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         err << kUsage;
         return 1;
     }
-    const QString dataFolder = existingFileName(options->root, QStringLiteral("Data"));
-    const QString mathsFile = existingFileName(dataFolder, QStringLiteral("Maths.prm"));
+    const CardPaths card(options->root);
+    const QString mathsFile = card.mathsFile();
     const bool exists = QFileInfo(mathsFile).isFile();
 
     TKRO_Data data;
@@ -154,15 +117,14 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         return 0;
     }
-    if (!QFileInfo(dataFolder).isDir())
+    if (!QFileInfo(card.dataFolder()).isDir())
         fail(QStringLiteral("\"%1\" has no Data folder").arg(options->root));
 
-    const QStringList cardColumns = cardChannelColumns(dataFolder);
+    const CardColumns columns(card);
     if (options->action != Action::Delete) {
-        const QString nameError = TMathsChannels::NameError(options->name);
+        const QString nameError = columns.mathsNameError(options->name);
         if (!nameError.isEmpty())
             fail(nameError);
-        refuseColumnName(options->name, cardColumns);
     }
     if (exists)
         maths.LoadMathsTables();
@@ -170,11 +132,12 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         fail(QStringLiteral("\"%1\" has no maths channel or variable \"%2\"")
                  .arg(options->root, options->name));
 
-    double variableValue = 0;
+    double value = 0;
     if (options->action == Action::Add) {
         // Tested as an import would see it: the maths variables and the log's columns, the
-        // channels at 0; other maths channels are not among them.
-        data.PrepareComputation(SessionColumns::logChannelColumns() + cardColumns);
+        // channels at 0; other maths channels are not among them. A formula whose test
+        // fails is refused here.
+        data.PrepareComputation(columns.logChannels());
         int position = -1;
         const QString message = data.TestFormula(options->value, position);
         if (data.F().Error() != ER_Ok) {
@@ -183,10 +146,7 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         out << message << '\n';
     } else if (options->action == Action::Var) {
-        bool ok = false;
-        variableValue = QLocale::c().toDouble(options->value.trimmed(), &ok);
-        if (!ok)
-            fail(QStringLiteral("\"%1\" is not a number").arg(options->value));
+        value = variableValue(options->value);
     }
 
     if (!exists)
@@ -196,11 +156,11 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         maths.AddFormula(options->name, options->value);
         break;
     case Action::Var:
-        maths.AddVariable(options->name, 0, variableValue);
+        maths.AddVariable(options->name, 0, value);
         break;
     case Action::Delete: {
-        const int formula = indexOfFormula(maths, options->name);
-        const int variable = recordOfVariable(maths, options->name);
+        const int formula = maths.FindFormula(options->name);
+        const int variable = maths.FindVariable(options->name);
         if (formula < 0 && variable < 0)
             fail(QStringLiteral("\"%1\" has no maths channel or variable \"%2\"")
                      .arg(options->root, options->name));
