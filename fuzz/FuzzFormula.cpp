@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     TTalFormula f;
     f.setLocale(QLocale::c());
-    f.setMaxInstructions(200000);
+    f.setWorkLimit(200000);
     f.setUnQuotedString(options & 1);
     f.setNoLeadingZero(options & 2);
     f.setZeroEmptyString(options & 4);

@@ -68,7 +68,7 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
         f->setNoLeadingZero(m_model.NoLeadingZero());
         f->setZeroEmptyString(m_model.ZeroEmptyString());
         f->setLocale(m_model.Locale());
-        f->setMaxInstructions(m_model.MaxInstructions());
+        f->setWorkLimit(m_model.WorkLimit());
         f->setMaxCallDepth(m_model.MaxCallDepth());
         registerApplicationFunctions(*f);
         try {

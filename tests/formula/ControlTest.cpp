@@ -39,7 +39,7 @@ TEST(FormulaControl, EndlessLoopsAndDeepCallsAreStopped)
         {"REPEAT 0 UNTIL 0 END", "!Formula stopped: instruction limit exceeded"},
     });
     TTalFormula f;
-    f.setMaxInstructions(1000);
+    f.setWorkLimit(1000);
     f.Compile("WHILE i < 100 DO $i++ WEND", 1, {"i"});
     TCalcArray vals{TCalcItem::number(0)};
     EXPECT_THROW(f.ComputeN(1, &vals), FormulaException);
