@@ -178,7 +178,8 @@ bool TFormulaCalc::parsed(const QString &text, double &x)
     }
     qsizetype read = 0;
     const bool ok = NumberFormat::parse(text, fParent->fdecimal, x, &read);
-    fParent->fbudget.chargeChars(read);
+    // Reading digits into a number costs about twice what copying them does.
+    fParent->fbudget.chargeChars(2 * read);
     return ok;
 }
 

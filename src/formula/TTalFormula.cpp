@@ -328,18 +328,18 @@ void TTalFormula::callSub(TTalSubFormula &callee, int count)
 
 void TTalFormula::reserveText(qsizetype chars)
 {
-    fbudget.chargeChars(chars);
     fbuiltsincecheck += chars;
-    if (fbuiltsincecheck < kLiveTextCheckInterval)
-        return;
-    fbuiltsincecheck = 0;
-    if (liveTextChars() + chars <= kMaxLiveTextChars)
-        return;
-    // Values above the top of the stack keep their texts until the slots are reused; they
-    // are let go before the verdict.
-    C.releaseStale();
-    if (liveTextChars() + chars > kMaxLiveTextChars)
-        throw tooMuchMemory();
+    if (fbuiltsincecheck >= kLiveTextCheckInterval) {
+        fbuiltsincecheck = 0;
+        // Values above the top of the stack keep their texts until the slots are reused;
+        // they are let go before the verdict.
+        if (liveTextChars() + chars > kMaxLiveTextChars) {
+            C.releaseStale();
+            if (liveTextChars() + chars > kMaxLiveTextChars)
+                throw tooMuchMemory();
+        }
+    }
+    fbudget.chargeChars(chars);
 }
 
 qsizetype TTalFormula::liveTextChars()

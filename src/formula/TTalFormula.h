@@ -50,8 +50,9 @@ public:
     static constexpr int kDefaultMaxCallDepth = 256;
     /// Characters that the texts an evaluation holds at once (values on the stack,
     /// variables, the parameters of recursive calls set aside, a text being built) may
-    /// have in all: 64 MB, twice the longest text.
-    static constexpr qsizetype kMaxLiveTextChars = qsizetype(1) << 25;
+    /// have in all: room for two of the longest texts and a little more, 66 MB.
+    static constexpr qsizetype kMaxLiveTextChars
+        = 2 * TFormulaCalc::kMaxTextLength + (qsizetype(1) << 20);
 
     /// A component in its initial state, with the keyword macros in ConstTable.
     TTalFormula();

@@ -35,8 +35,8 @@ TEST(FormulaControl, Constructs)
 TEST(FormulaControl, EndlessLoopsAndDeepCallsAreStopped)
 {
     expectAll({
-        {"WHILE 1 DO 0 WEND", "!Formula stopped: instruction limit exceeded"},
-        {"REPEAT 0 UNTIL 0 END", "!Formula stopped: instruction limit exceeded"},
+        {"WHILE 1 DO 0 WEND", "!Formula stopped: work limit exceeded"},
+        {"REPEAT 0 UNTIL 0 END", "!Formula stopped: work limit exceeded"},
     });
     TTalFormula f;
     f.setWorkLimit(1000);

@@ -177,7 +177,7 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         data.PrepareComputation(SessionColumns::logChannelColumns() + cardColumns);
         int position = -1;
         const QString message = data.TestFormula(options->value, position);
-        if (data.F().Error() != ER_Ok) {
+        if (data.TestRefused()) {
             err << "zel maths: " << message.simplified() << " (position " << position << ")\n";
             return 1;
         }
