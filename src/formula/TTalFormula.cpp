@@ -222,15 +222,12 @@ private:
     const bool m_saving;
 };
 
-template <typename Result>
-Result TTalFormula::evaluate(
-    TTalSubFormula &f, int num, TCalcArray *vals, Result (TFormulaCalc::*pop)())
+void TTalFormula::evaluate(TTalSubFormula &f, int num, TCalcArray *vals)
 {
     C.Clear();
     const CountedEvaluation counted(fbudget);
     fcalldepth = 0;
     fbuiltsincecheck = 0;
-    fsaved.clear();
     try {
         Run(f, num, vals);
     } catch (const std::bad_alloc &) {
@@ -238,19 +235,18 @@ Result TTalFormula::evaluate(
         // last line for memory taken elsewhere.
         throw tooMuchMemory();
     }
-    if (fstopped)
-        return Result();
-    return (C.*pop)();
 }
 
 double TTalFormula::ComputeN(int num, TCalcArray *vals)
 {
-    return evaluate(*pformula, num, vals, &TFormulaCalc::PopN);
+    evaluate(*pformula, num, vals);
+    return fstopped ? 0.0 : C.PopN();
 }
 
 QString TTalFormula::Compute(int num, TCalcArray *vals)
 {
-    return evaluate(*pformula, num, vals, &TFormulaCalc::PopS);
+    evaluate(*pformula, num, vals);
+    return fstopped ? QString() : C.PopS();
 }
 
 double TTalFormula::ComputeStrN(const QString &instr, int num, const QStringList &vars,
@@ -265,6 +261,20 @@ QString TTalFormula::ComputeStr(const QString &instr, int num, const QStringList
 {
     Compile(instr, num, vars);
     return Compute(num, vals);
+}
+
+inline void TTalFormula::runCode(TTalSubFormula &f)
+{
+    if (!fmodulename.isEmpty())
+        fmodulename.clear();
+    ferror = ER_Ok;
+    fstop = false;
+    {
+        CurrentFormula current(pformula, &f);
+        RunningFormula running(f);
+        Execute(f.fcompiled);
+    }
+    fstop = false;
 }
 
 void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
@@ -284,20 +294,6 @@ void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
     runCode(f);
     for (qsizetype i = 0; i < copied; ++i)
         TFormulaCalc::assign((*vals)[size_t(i)], f.values[size_t(i)]);
-}
-
-void TTalFormula::runCode(TTalSubFormula &f)
-{
-    if (!fmodulename.isEmpty())
-        fmodulename.clear();
-    ferror = ER_Ok;
-    fstop = false;
-    {
-        CurrentFormula current(pformula, &f);
-        RunningFormula running(f);
-        Execute(f.fcompiled);
-    }
-    fstop = false;
 }
 
 void TTalFormula::callSub(TTalSubFormula &callee, int count)
@@ -611,7 +607,8 @@ QString TTalFormula::RunSub(int idx, TCalcArray *vals)
     TTalSubFormula &f = fsubformula[size_t(idx)];
     if ((f.paramcount > 0 && !vals) || (vals && qsizetype(vals->size()) != f.paramcount))
         raiseRunError(ER_NOTENOUGH, QString());
-    return evaluate(f, f.paramcount, vals, &TFormulaCalc::PopS);
+    evaluate(f, f.paramcount, vals);
+    return fstopped ? QString() : C.PopS();
 }
 
 void TTalFormula::raiseRunError(TFormulaError e, const QString &name)

@@ -271,8 +271,7 @@ private:
         QStringList names;
     };
     class SavedDuringCall;
-    template <typename Result>
-    Result evaluate(TTalSubFormula &f, int num, TCalcArray *vals, Result (TFormulaCalc::*pop)());
+    void evaluate(TTalSubFormula &f, int num, TCalcArray *vals);
     void Run(TTalSubFormula &f, int num, TCalcArray *vals);
     void runCode(TTalSubFormula &f);
     void callSub(TTalSubFormula &callee, int count);
