@@ -89,8 +89,9 @@ void BM_FormatDateLongPicture(benchmark::State &state)
 // A formula on texts, as a maths channel per row would run it: their work is charged.
 void BM_TextFormula(benchmark::State &state)
 {
-    evaluateRows(state, "LENGTH(UPPERCASE(TRIM('  speed ' + FORMAT('0.0', Speed)))) + POS('.', "
-                        "FORMAT('0.00', Speed))",
+    evaluateRows(state,
+        "LENGTH(UPPERCASE(TRIM('  speed ' + FORMAT('0.0', Speed)))) + POS('.', "
+        "FORMAT('0.00', Speed))",
         {"Speed"});
 }
 

@@ -47,8 +47,8 @@ QString FormulaException::excerpt(const QString &text)
     if (text.size() <= kExcerptLength)
         return text;
     // A character outside the BMP is not split in half.
-    const qsizetype cut = text[kExcerptLength - 1].isHighSurrogate() ? kExcerptLength - 1
-                                                                      : kExcerptLength;
+    const qsizetype cut
+        = text[kExcerptLength - 1].isHighSurrogate() ? kExcerptLength - 1 : kExcerptLength;
     return text.left(cut) + QStringLiteral("...");
 }
 

@@ -561,8 +561,8 @@ void fFORMATF(Calc &C, Result &r)
 
 void fFORMATDATE(Calc &C, Result &r)
 {
-    setS(r, DateFormat::picture(C.ItemS(1), C.ItemN(0), C.Parent()->Locale(),
-                C.Parent()->Budget()));
+    setS(
+        r, DateFormat::picture(C.ItemS(1), C.ItemN(0), C.Parent()->Locale(), C.Parent()->Budget()));
 }
 
 void fISNUMBER(Calc &C, Result &r)

@@ -263,8 +263,8 @@ QString TTalFormula::GetLastErrorStr() const
         return M::text(M::IllegalCharacter) + QStringLiteral(" '") + c + u'\'';
     }
     case ER_UNKNOWN:
-        return M::text(M::UnknownIdentifier) + QStringLiteral(" '")
-            + FormulaException::excerpt(tmp) + u'\'';
+        return M::text(M::UnknownIdentifier) + QStringLiteral(" '") + FormulaException::excerpt(tmp)
+            + u'\'';
     case ER_RIGHT:
         return QStringLiteral("\")\" ") + M::text(M::Expected);
     case ER_LEFT:

@@ -18,7 +18,7 @@ struct TTalSubFormula
     QStringList varnames;
     TCalcArray values;
     QString fcompiled; ///< code units of the instruction set (Opcode), ending with Return
-    int running = 0;   ///< runs of this formula in progress (more than one: a recursive call)
+    int running = 0; ///< runs of this formula in progress (more than one: a recursive call)
 };
 
 using TTalSFArray = std::vector<TTalSubFormula>;

@@ -27,11 +27,11 @@ private:
     struct State
     {
         Kind kind = Kind::End; ///< End: no state is left
-        bool search = false;   ///< a "*" came before it (before the end: the mask ends with "*")
+        bool search = false; ///< a "*" came before it (before the end: the mask ends with "*")
         char16_t literal = 0;
         bool negate = false;
         qsizetype setBegin = 0, setEnd = 0; ///< a set's members: mask[setBegin, setEnd)
-        qsizetype next = 0;    ///< where the following state starts
+        qsizetype next = 0; ///< where the following state starts
     };
 
     State stateAt(qsizetype at, qint64 &read) const;

@@ -17,8 +17,8 @@ struct FormulaMathsEvaluator::Channel
     qint64 failures = 0;
     QString firstMessage;
     std::vector<int> usedVariables; // indexes the formula can reach, below num
-    qint64 rows = 0;      // rows evaluated
-    qint64 work = 0;      // work units of all of them
+    qint64 rows = 0; // rows evaluated
+    qint64 work = 0; // work units of all of them
     qint64 stoppedAt = 0; // the row that stopped the channel, from 1; 0 while it runs
     QString stopMessage;
 };

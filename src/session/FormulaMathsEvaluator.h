@@ -40,8 +40,8 @@ public:
     /// The maths channels' names, in table order.
     QStringList channelNames() const override;
     /// Runs channel \a index's compiled formula; a new variable list (every preparation makes one)
-    /// compiles every channel anew and starts the failure counts again. Failures are counted, then rethrown.
-    /// A stopped channel gives 0 without running; its rows count as failed.
+    /// compiles every channel anew and starts the failure counts again. Failures are counted, then
+    /// rethrown. A stopped channel gives 0 without running; its rows count as failed.
     double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;

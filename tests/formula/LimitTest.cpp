@@ -1,5 +1,4 @@
 #include "FormulaTesting.h"
-
 #include "formula/DateFormat.h"
 #include "formula/Opcode.h"
 
@@ -23,8 +22,8 @@ Outcome runLimited(const QString &formula, const QStringList &assignments, qint6
 TEST(FormulaLimits, TextOperationsAreChargedByTheirCharacters)
 {
     const QString text(10000, u'x');
-    const QStringList vars{"i=0", "t=" + text, "u=" + text, "w=" + QString(10000, u' ') + "x",
-        "d=" + QString(10000, u'7'), "p=" + QString(10000, u'#')};
+    const QStringList vars { "i=0", "t=" + text, "u=" + text, "w=" + QString(10000, u' ') + "x",
+        "d=" + QString(10000, u'7'), "p=" + QString(10000, u'#') };
     const QString loop = QStringLiteral("FOR $i := 0, i < %1, $i++ DO %2 NEXT");
     const char *const operations[] = {
         "t + 'y'",
@@ -60,15 +59,14 @@ TEST(FormulaLimits, TextOperationsAreChargedByTheirCharacters)
 
 TEST(FormulaLimits, LiteralsAndNameLookupsAreCharged)
 {
-    const QString literal = QStringLiteral("FOR $i := 0, i < 1000, $i++ DO '%1' NEXT")
-                                .arg(QString(10000, u'y'));
-    EXPECT_EQ(runLimited(literal, {"i=0"}, 1'000'000).error, kWorkLimit);
+    const QString literal
+        = QStringLiteral("FOR $i := 0, i < 1000, $i++ DO '%1' NEXT").arg(QString(10000, u'y'));
+    EXPECT_EQ(runLimited(literal, { "i=0" }, 1'000'000).error, kWorkLimit);
     // Every name lookup compares the name with each variable's.
-    QStringList vars{"i=0"};
+    QStringList vars { "i=0" };
     for (int k = 0; k < 5000; ++k)
         vars << QStringLiteral("v%1=0").arg(k);
-    EXPECT_EQ(
-        runLimited("FOR $i := 0, i < 1000, $i++ DO EXISTS('zz') NEXT", vars, 1'000'000).error,
+    EXPECT_EQ(runLimited("FOR $i := 0, i < 1000, $i++ DO EXISTS('zz') NEXT", vars, 1'000'000).error,
         kWorkLimit);
 }
 
@@ -77,10 +75,10 @@ TEST(FormulaLimits, LiteralsAndNameLookupsAreCharged)
 TEST(FormulaLimits, RunawayTextFormulasStop)
 {
     const std::pair<QString, QString> rows[] = {
-        {"WHILE 1 DO STRINGOFCHAR('x', 16777216) WEND", kWorkLimit},
-        {"COUNT(STRINGOFCHAR('x', 16777216), STRINGOFCHAR('y', 16777216), "
-         "STRINGOFCHAR('z', 2000000))",
-            kMemoryLimit},
+        { "WHILE 1 DO STRINGOFCHAR('x', 16777216) WEND", kWorkLimit },
+        { "COUNT(STRINGOFCHAR('x', 16777216), STRINGOFCHAR('y', 16777216), "
+          "STRINGOFCHAR('z', 2000000))",
+            kMemoryLimit },
     };
     for (const auto &[formula, message] : rows) {
         const Outcome o = run(formula);
@@ -93,13 +91,13 @@ TEST(FormulaLimits, SharedTextsCountOnceAndOldValuesDoNotCount)
 {
     // A variable pushed many times is one text in memory.
     const QString big(16777215, u'a');
-    EXPECT_EQ(run("COUNT(a, a, a, a, a, a, a, a, a, a) + LENGTH(a + 'b')", {"a=" + big}).value,
+    EXPECT_EQ(run("COUNT(a, a, a, a, a, a, a, a, a, a) + LENGTH(a + 'b')", { "a=" + big }).value,
         "16777226");
     // A text left on the stack by an earlier evaluation does not hold the next one back.
     TTalFormula f;
     TCalcArray none;
-    EXPECT_EQ(f.ComputeStr("BLOCK(0, 0, 0, 0, 0, STRINGOFCHAR('a', 16777216), 0)", 0, {}, &none),
-        "0");
+    EXPECT_EQ(
+        f.ComputeStr("BLOCK(0, 0, 0, 0, 0, STRINGOFCHAR('a', 16777216), 0)", 0, {}, &none), "0");
     EXPECT_EQ(f.ComputeStr(
                   "COUNT(STRINGOFCHAR('x', 16777216), STRINGOFCHAR('y', 16777000))", 0, {}, &none),
         "2");
@@ -110,13 +108,12 @@ TEST(FormulaLimits, RecursionHoldsItsTextsWithinTheLimit)
     TTalFormula f;
     f.setLocale(QLocale::c());
     // Every level keeps its own text, set aside while the next one runs.
-    f.CompileProgram(
-        "SUB f(s, n) IF n > 0 THEN f(s + 'x', n - 1) ELSE LENGTH(s) ENDIF\n"
-        "SUB deep(n) IF n > 0 THEN deep(n - 1) ELSE 1 ENDIF");
+    f.CompileProgram("SUB f(s, n) IF n > 0 THEN f(s + 'x', n - 1) ELSE LENGTH(s) ENDIF\n"
+                     "SUB deep(n) IF n > 0 THEN deep(n - 1) ELSE 1 ENDIF");
     f.setWorkLimit(100'000'000);
-    TCalcArray small{TCalcItem::text(QString(1000, u'a')), TCalcItem::number(200)};
+    TCalcArray small { TCalcItem::text(QString(1000, u'a')), TCalcItem::number(200) };
     EXPECT_EQ(f.RunSub("f", &small), "1200");
-    TCalcArray large{TCalcItem::text(QString(8000000, u'a')), TCalcItem::number(5)};
+    TCalcArray large { TCalcItem::text(QString(8000000, u'a')), TCalcItem::number(5) };
     try {
         f.RunSub("f", &large);
         ADD_FAILURE() << "five texts of 8M characters were held";
@@ -124,7 +121,7 @@ TEST(FormulaLimits, RecursionHoldsItsTextsWithinTheLimit)
         EXPECT_EQ(e.message(), kMemoryLimit);
         EXPECT_EQ(e.kind(), FormulaException::Kind::Limit);
     }
-    TCalcArray tooDeep{TCalcItem::number(300)};
+    TCalcArray tooDeep { TCalcItem::number(300) };
     try {
         f.RunSub("deep", &tooDeep);
         ADD_FAILURE() << "300 nested calls ran";
@@ -145,10 +142,9 @@ TEST(FormulaLimits, LongLikeMasksNeedNoMemoryOfTheirOwn)
 {
     // A mask is read from its text as the match goes: any length is matched, and charged.
     EXPECT_EQ(run("'abc' LIKE STRINGOFCHAR('a', 16777216)").value, "0");
-    EXPECT_EQ(run("STRINGOFCHAR('a', 1000000) LIKE (STRINGOFCHAR('?', 999999) + '[a-c]')").value,
-        "1");
-    EXPECT_EQ(runLimited("'abc' LIKE STRINGOFCHAR('a', 4000000)", {}, 1'500'000).error,
-        kWorkLimit);
+    EXPECT_EQ(
+        run("STRINGOFCHAR('a', 1000000) LIKE (STRINGOFCHAR('?', 999999) + '[a-c]')").value, "1");
+    EXPECT_EQ(runLimited("'abc' LIKE STRINGOFCHAR('a', 4000000)", {}, 1'500'000).error, kWorkLimit);
 }
 
 TEST(FormulaLimits, FormatDateIsLinearInItsPicture)
@@ -159,8 +155,8 @@ TEST(FormulaLimits, FormatDateIsLinearInItsPicture)
     QString expected;
     for (int k = 0; k < 15000; ++k)
         expected += "06";
-    EXPECT_EQ(DateFormat::picture(QString(30001, u'h'), sixThirty, QLocale::c(), budget),
-        expected + "6");
+    EXPECT_EQ(
+        DateFormat::picture(QString(30001, u'h'), sixThirty, QLocale::c(), budget), expected + "6");
     EXPECT_EQ(DateFormat::picture(QString(30000, u'x'), sixThirty, QLocale::c(), budget),
         QString(30000, u'x'));
     EXPECT_EQ(runLimited("FORMATDATE(STRINGOFCHAR('x', 30000), 1)", {}, 100000).error, kWorkLimit);
@@ -172,14 +168,14 @@ TEST(FormulaLimits, MessagesCutLongUserTexts)
 {
     const QString cut = QString(60, u'x') + "...";
     const std::pair<const char *, QString> rows[] = {
-        {"STRINGOFCHAR('x', 100000) * 2", "'" + cut + "' is not a valid floating point value"},
-        {"'a' LIKE (STRINGOFCHAR('x', 100) + '[')", "'" + cut + "' is an invalid mask at (102)"},
-        {"'a' LIKE '%1x['", "'%1x[' is an invalid mask at (5)"},
-        {"DATE(STRINGOFCHAR('x', 100))", "'" + cut + "' is not a valid date and time"},
-        {"HEX(STRINGOFCHAR('x', 100))", "'" + cut + "' is not a valid integer value"},
-        {"FORMATF(STRINGOFCHAR('x', 100) + '%s', 1)",
-            "Format '" + cut + "' invalid or incompatible with argument"},
-        {"VAL(STRINGOFCHAR('x', 100))", "Variable " + cut + " does not exists"},
+        { "STRINGOFCHAR('x', 100000) * 2", "'" + cut + "' is not a valid floating point value" },
+        { "'a' LIKE (STRINGOFCHAR('x', 100) + '[')", "'" + cut + "' is an invalid mask at (102)" },
+        { "'a' LIKE '%1x['", "'%1x[' is an invalid mask at (5)" },
+        { "DATE(STRINGOFCHAR('x', 100))", "'" + cut + "' is not a valid date and time" },
+        { "HEX(STRINGOFCHAR('x', 100))", "'" + cut + "' is not a valid integer value" },
+        { "FORMATF(STRINGOFCHAR('x', 100) + '%s', 1)",
+            "Format '" + cut + "' invalid or incompatible with argument" },
+        { "VAL(STRINGOFCHAR('x', 100))", "Variable " + cut + " does not exists" },
     };
     for (const auto &[formula, message] : rows)
         EXPECT_EQ(run(formula).error, message) << formula;
@@ -190,7 +186,7 @@ TEST(FormulaLimits, MessagesCutLongUserTexts)
 TEST(FormulaLimits, CompiledCodeKeepsItsInstructionValues)
 {
     TTalFormula f;
-    const QString code = f.Compile("-a + 'b' LIKE 'c' XOR SIN(a)", 1, {"a"});
+    const QString code = f.Compile("-a + 'b' LIKE 'c' XOR SIN(a)", 1, { "a" });
     const auto at = [&](qsizetype i) { return code[i].unicode(); };
     // -a: the variable, then the negation.
     EXPECT_EQ(at(0), 253);
@@ -199,13 +195,13 @@ TEST(FormulaLimits, CompiledCodeKeepsItsInstructionValues)
     EXPECT_EQ(at(2), Opcode::Negate);
     EXPECT_EQ(at(3), 246);
     EXPECT_EQ(at(3), Opcode::PushString);
-    const std::pair<Opcode::Code, int> values[] = {{Opcode::CallSub, 220},
-        {Opcode::PushMainVariable, 222}, {Opcode::Like, 223}, {Opcode::Return, 224},
-        {Opcode::BitNot, 225}, {Opcode::ShiftRight, 229}, {Opcode::ShiftLeft, 230},
-        {Opcode::PushExternal, 231}, {Opcode::CallMember, 234}, {Opcode::Drop, 241},
-        {Opcode::Jump, 242}, {Opcode::JumpIfZero, 244}, {Opcode::CallBuiltin, 245},
-        {Opcode::Xor, 247}, {Opcode::CallUserFunction, 248}, {Opcode::NotEqual, 252},
-        {Opcode::PushNumber, 254}, {Opcode::Concat, u'@'}};
+    const std::pair<Opcode::Code, int> values[] = { { Opcode::CallSub, 220 },
+        { Opcode::PushMainVariable, 222 }, { Opcode::Like, 223 }, { Opcode::Return, 224 },
+        { Opcode::BitNot, 225 }, { Opcode::ShiftRight, 229 }, { Opcode::ShiftLeft, 230 },
+        { Opcode::PushExternal, 231 }, { Opcode::CallMember, 234 }, { Opcode::Drop, 241 },
+        { Opcode::Jump, 242 }, { Opcode::JumpIfZero, 244 }, { Opcode::CallBuiltin, 245 },
+        { Opcode::Xor, 247 }, { Opcode::CallUserFunction, 248 }, { Opcode::NotEqual, 252 },
+        { Opcode::PushNumber, 254 }, { Opcode::Concat, u'@' } };
     for (const auto &[op, value] : values)
         EXPECT_EQ(int(op), value);
     EXPECT_TRUE(code.contains(QChar(Opcode::Like)));
