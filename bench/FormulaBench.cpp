@@ -72,6 +72,29 @@ void BM_CompileAndRun(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// FORMATDATE over a picture of n characters, one run of "h": the work grows with n alone.
+void BM_FormatDateLongPicture(benchmark::State &state)
+{
+    TTalFormula f;
+    f.setLocale(QLocale::c());
+    TCalcArray vals{TCalcItem::number(double(state.range(0)))};
+    f.Compile(QStringLiteral("LENGTH(FORMATDATE(STRINGOFCHAR('h', n), 45000.25))"), 1, {"n"});
+    double length = 0;
+    for (auto _ : state)
+        length += f.ComputeN(1, &vals);
+    benchmark::DoNotOptimize(length);
+    state.SetComplexityN(state.range(0));
+}
+
+// A formula on texts, as a maths channel per row would run it: their work is charged.
+void BM_TextFormula(benchmark::State &state)
+{
+    evaluateRows(state,
+        "LENGTH(UPPERCASE(TRIM('  speed ' + FORMAT('0.0', Speed)))) + POS('.', "
+        "FORMAT('0.00', Speed))",
+        {"Speed"});
+}
+
 } // namespace
 
 BENCHMARK(BM_CompileAndRun);
@@ -79,3 +102,9 @@ BENCHMARK(BM_RpmToRadians)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WheelSlip)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConditionWithFunction)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrivePower)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextFormula)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatDateLongPicture)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 16)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();

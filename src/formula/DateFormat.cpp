@@ -1,11 +1,15 @@
 #include "formula/DateFormat.h"
 
 #include "common/DateTimeValue.h"
+#include "formula/FormulaBudget.h"
 #include "formula/FormulaException.h"
+#include "formula/TFormulaCalc.h"
 
 #include <QRegularExpression>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 
 namespace zel {
 
@@ -33,14 +37,60 @@ QString longTime(const QTime &time, const QLocale &locale)
     return locale.toString(time, format.trimmed());
 }
 
-bool startsWithCi(const QString &s, int i, QLatin1String word)
+bool startsWithCi(const QString &s, qsizetype i, QLatin1String word)
 {
-    return s.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    return QStringView(s).mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
 }
+
+// How many of the same letter (in either case) one element of a picture takes at most:
+// "hh" is the longest hour and "hhh" an hour followed by another; a run of "d", "m" or
+// "y" is one element however long. Every other character stands alone.
+qsizetype longestRun(char16_t lower)
+{
+    switch (lower) {
+    case 'd':
+    case 'm':
+    case 'y':
+        return std::numeric_limits<qsizetype>::max();
+    case 'h':
+    case 'n':
+    case 's':
+    case 't':
+        return 2;
+    case 'z':
+        return 3;
+    default:
+        return 1;
+    }
+}
+
+// A locale text that a picture may use many times, computed the first time.
+class LazyText
+{
+public:
+    explicit LazyText(std::function<QString()> make)
+        : m_make(std::move(make))
+    {
+    }
+    const QString &get()
+    {
+        if (!m_made) {
+            m_text = m_make();
+            m_made = true;
+        }
+        return m_text;
+    }
+
+private:
+    std::function<QString()> m_make;
+    QString m_text;
+    bool m_made = false;
+};
 
 } // namespace
 
-QString DateFormat::picture(const QString &pictureText, double days, const QLocale &locale)
+QString DateFormat::picture(
+    const QString &pictureText, double days, const QLocale &locale, FormulaBudget &budget)
 {
     const QDateTime when = dateTimeFromDays(days);
     if (!when.isValid())
@@ -49,30 +99,44 @@ QString DateFormat::picture(const QString &pictureText, double days, const QLoca
     const QDate date = when.date();
     const QTime time = when.time();
     const QString pic = pictureText.isEmpty() ? QStringLiteral("c") : pictureText;
+    budget.chargeChars(3 * pic.size());
     const bool twelveHour = pic.contains(QLatin1String("am/pm"), Qt::CaseInsensitive)
         || pic.contains(QLatin1String("a/p"), Qt::CaseInsensitive)
         || pic.contains(QLatin1String("ampm"), Qt::CaseInsensitive);
-    const QString shortDate = locale.toString(date, QLocale::ShortFormat);
+    LazyText shortDate([&] { return locale.toString(date, QLocale::ShortFormat); });
+    LazyText longDate([&] { return locale.toString(date, QLocale::LongFormat); });
+    LazyText shortTime([&] { return locale.toString(time, QLocale::ShortFormat); });
+    LazyText longTimeText([&] { return longTime(time, locale); });
+    LazyText dateSeparator(
+        [&] { return QString(separatorOf(locale.dateFormat(QLocale::ShortFormat), u'/')); });
+    LazyText timeSeparator(
+        [&] { return QString(separatorOf(locale.timeFormat(QLocale::ShortFormat), u':')); });
+    // Each element costs a few characters' work besides the characters it writes.
+    constexpr qint64 kElementWork = 4 * FormulaBudget::kCharsPerUnit;
     QString out;
     bool afterHour = false;
-    const int n = int(pic.size());
-    for (int i = 0; i < n;) {
+    const qsizetype n = pic.size();
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype before = out.size();
         const QChar c = pic[i];
         const QChar lc = c.toLower();
-        int run = 1;
-        while (i + run < n && pic[i + run].toLower() == lc)
+        qsizetype run = 1;
+        const qsizetype longest = longestRun(lc.unicode());
+        while (run < longest && i + run < n && pic[i + run].toLower() == lc)
             ++run;
+        budget.chargeChars(kElementWork + run);
         if (c == u'\'' || c == u'"') {
-            int j = i + 1;
+            qsizetype j = i + 1;
             while (j < n && pic[j] != c)
                 ++j;
-            out += pic.mid(i + 1, j - i - 1);
+            budget.chargeChars(j - i);
+            TFormulaCalc::checkLength(out.size() + (j - i - 1));
+            out += QStringView(pic).mid(i + 1, j - i - 1);
             i = j + 1;
             continue;
         }
         if (startsWithCi(pic, i, QLatin1String("am/pm"))) {
-            const QString t = time.hour() < 12 ? pic.mid(i, 2) : pic.mid(i + 3, 2);
-            out += t;
+            out += time.hour() < 12 ? QStringView(pic).mid(i, 2) : QStringView(pic).mid(i + 3, 2);
             i += 5;
             continue;
         }
@@ -89,10 +153,9 @@ QString DateFormat::picture(const QString &pictureText, double days, const QLoca
         bool hour = false;
         switch (lc.unicode()) {
         case 'c':
-            out += shortDate;
+            out += shortDate.get();
             if (time.msecsSinceStartOfDay() != 0)
-                out += u' ' + longTime(time, locale);
-            run = 1;
+                out += u' ' + longTimeText.get();
             break;
         case 'd':
             if (run == 1)
@@ -104,9 +167,9 @@ QString DateFormat::picture(const QString &pictureText, double days, const QLoca
             else if (run == 4)
                 out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
             else if (run == 5)
-                out += shortDate;
+                out += shortDate.get();
             else
-                out += locale.toString(date, QLocale::LongFormat);
+                out += longDate.get();
             break;
         case 'm':
             if (afterHour && run <= 2) {
@@ -133,44 +196,38 @@ QString DateFormat::picture(const QString &pictureText, double days, const QLoca
                     h = 12;
             }
             out += run == 1 ? QString::number(h) : twoDigits(h);
-            run = std::min(run, 2);
             hour = true;
             break;
         }
         case 'n':
             out += run == 1 ? QString::number(time.minute()) : twoDigits(time.minute());
-            run = std::min(run, 2);
             break;
         case 's':
             out += run == 1 ? QString::number(time.second()) : twoDigits(time.second());
-            run = std::min(run, 2);
             break;
         case 'z':
             out += run < 3 ? QString::number(time.msec())
                            : QString::number(time.msec()).rightJustified(3, u'0');
-            run = std::min(run, 3);
             break;
         case 't':
-            out += run == 1 ? locale.toString(time, QLocale::ShortFormat) : longTime(time, locale);
-            run = std::min(run, 2);
+            out += run == 1 ? shortTime.get() : longTimeText.get();
             break;
         case '/':
-            out += separatorOf(locale.dateFormat(QLocale::ShortFormat), u'/');
-            run = 1;
+            out += dateSeparator.get();
             break;
         case ':':
-            out += separatorOf(locale.timeFormat(QLocale::ShortFormat), u':');
-            run = 1;
+            out += timeSeparator.get();
             break;
         default:
             out += c;
-            run = 1;
             break;
         }
         // Separators between "hh" and "mm" keep the minutes reading.
         if (lc.isLetter())
             afterHour = hour;
         i += run;
+        budget.chargeChars(out.size() - before);
+        TFormulaCalc::checkLength(out.size());
     }
     return out;
 }
@@ -278,7 +335,13 @@ bool lenientTime(const QString &text, const QLocale &locale, QTime &time)
 
 bool DateFormat::parse(const QString &text, const QLocale &locale, double &days)
 {
-    const QString s = text.trimmed();
+    // No format writes a date and time in more characters than this; a longer text is
+    // refused before any parser reads it.
+    constexpr qsizetype kLongestDate = 256;
+    const QStringView blanksCut = QStringView(text).trimmed();
+    if (blanksCut.size() > kLongestDate)
+        return false;
+    const QString s = blanksCut.toString();
     for (const auto format : {QLocale::ShortFormat, QLocale::LongFormat}) {
         QDateTime dt = locale.toDateTime(s, format);
         if (dt.isValid()) {

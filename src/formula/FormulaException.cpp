@@ -32,8 +32,24 @@ FormulaException FormulaException::overflow()
 
 FormulaException FormulaException::notANumber(const QString &text)
 {
-    return FormulaException(QStringLiteral("'%1' is not a valid floating point value").arg(text),
+    return FormulaException(
+        QStringLiteral("'%1' is not a valid floating point value").arg(excerpt(text)),
         Kind::Conversion);
+}
+
+FormulaException FormulaException::limit(const QString &what)
+{
+    return FormulaException(QStringLiteral("Formula stopped: ") + what, Kind::Limit);
+}
+
+QString FormulaException::excerpt(const QString &text)
+{
+    if (text.size() <= kExcerptLength)
+        return text;
+    // A character outside the BMP is not split in half.
+    const qsizetype cut
+        = text[kExcerptLength - 1].isHighSurrogate() ? kExcerptLength - 1 : kExcerptLength;
+    return text.left(cut) + QStringLiteral("...");
 }
 
 } // namespace zel

@@ -12,8 +12,10 @@ class FormulaException : public Error
 {
 public:
     /// Kinds matter to the machine: a failed conversion makes "+" concatenate and
-    /// comparisons compare texts, while every other kind passes through.
-    enum class Kind { Evaluation, Conversion, Arithmetic, Mask };
+    /// comparisons compare texts, while every other kind passes through. A limit stops a
+    /// formula that needs more work, memory or nested calls than one evaluation may have;
+    /// run again on the same values it would stop again, so hosts refuse or stop it.
+    enum class Kind { Evaluation, Conversion, Arithmetic, Mask, Limit };
 
     /// An evaluation or compile error with the given message.
     explicit FormulaException(const QString &message, Kind kind = Kind::Evaluation);
@@ -35,6 +37,13 @@ public:
     static FormulaException overflow();
     /// The conversion error for a text that is not a number.
     static FormulaException notANumber(const QString &text);
+    /// A limit error: "Formula stopped: " and what ran out.
+    static FormulaException limit(const QString &what);
+
+    /// A user text as a message quotes it: whole up to kExcerptLength characters, else cut
+    /// there and followed by "...", so that a message stays readable whatever the text.
+    static QString excerpt(const QString &text);
+    static constexpr qsizetype kExcerptLength = 60;
 
 private:
     Kind m_kind = Kind::Evaluation;

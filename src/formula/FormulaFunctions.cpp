@@ -35,6 +35,14 @@ void setS(Result &r, const QString &s)
     r.str = s;
 }
 
+// A text about to be built: refused when too long, charged, and counted with the texts
+// held before it exists.
+void reserve(Calc &C, qsizetype chars)
+{
+    TFormulaCalc::checkLength(chars);
+    C.Parent()->reserveText(chars);
+}
+
 qint64 n(Calc &C, int item)
 {
     return TFormulaCalc::truncated(C.ItemN(item));
@@ -263,12 +271,19 @@ void fSUM(Calc &C, Result &r)
 
 void fCONCAT(Calc &C, Result &r)
 {
-    QString out;
+    // The arguments come last first; they are joined once their length is known.
+    std::vector<QString> parts;
+    qsizetype length = 0;
     eachArgument(C, false, [&](const TCalcItem &x) {
-        const QString s = C.ValueS(x);
-        TFormulaCalc::checkLength(out.size() + s.size());
-        out.prepend(s);
+        parts.push_back(C.ValueS(x));
+        length += parts.back().size();
+        TFormulaCalc::checkLength(length);
     });
+    reserve(C, length);
+    QString out;
+    out.reserve(length);
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+        out += *part;
     setS(r, out);
 }
 
@@ -316,7 +331,17 @@ void fLENGTH(Calc &C, Result &r)
     setN(r, double(C.ItemS(0).size()));
 }
 
-QString trimmed(const QString &s, bool left, bool right)
+// Part of a text (from 1, count characters) as a text of its own, built only when it is
+// not the whole text.
+QString partOf(Calc &C, const QString &s, qsizetype from, qsizetype count)
+{
+    if (from == 1 && count == s.size())
+        return s;
+    reserve(C, count);
+    return s.mid(from - 1, count);
+}
+
+QString trimmed(Calc &C, const QString &s, bool left, bool right)
 {
     qsizetype a = 0, b = s.size();
     if (left)
@@ -325,26 +350,28 @@ QString trimmed(const QString &s, bool left, bool right)
     if (right)
         while (b > a && s[b - 1].unicode() <= 32)
             --b;
-    return s.mid(a, b - a);
+    C.Parent()->Budget().chargeChars(a + (s.size() - b));
+    return partOf(C, s, a + 1, b - a);
 }
 
 void fTRIM(Calc &C, Result &r)
 {
-    setS(r, trimmed(C.ItemS(0), true, true));
+    setS(r, trimmed(C, C.ItemS(0), true, true));
 }
 
 void fTRIMLEFT(Calc &C, Result &r)
 {
-    setS(r, trimmed(C.ItemS(0), true, false));
+    setS(r, trimmed(C, C.ItemS(0), true, false));
 }
 
 void fTRIMRIGHT(Calc &C, Result &r)
 {
-    setS(r, trimmed(C.ItemS(0), false, true));
+    setS(r, trimmed(C, C.ItemS(0), false, true));
 }
 
-QString asciiCase(QString s, bool upper)
+QString asciiCase(Calc &C, QString s, bool upper)
 {
+    reserve(C, s.size());
     for (QChar &c : s) {
         const char16_t u = c.unicode();
         if (upper && u >= u'a' && u <= u'z')
@@ -357,51 +384,80 @@ QString asciiCase(QString s, bool upper)
 
 void fUPPERCASE(Calc &C, Result &r)
 {
-    setS(r, asciiCase(C.ItemS(0), true));
+    setS(r, asciiCase(C, C.ItemS(0), true));
 }
 
 void fLOWERCASE(Calc &C, Result &r)
 {
-    setS(r, asciiCase(C.ItemS(0), false));
+    setS(r, asciiCase(C, C.ItemS(0), false));
 }
 
 // Copy(s, from, count) with from counted from 1: a start below 1 counts as 1, a negative
 // count or a start beyond the text gives "".
-QString copyOf(const QString &s, qsizetype from, qsizetype count)
+QString copyOf(Calc &C, const QString &s, qsizetype from, qsizetype count)
 {
     if (from < 1)
         from = 1;
     if (count <= 0 || from > s.size())
         return QString();
-    return s.mid(from - 1, std::min(count, s.size() - from + 1));
+    return partOf(C, s, from, std::min(count, s.size() - from + 1));
 }
 
 void fMIDSTR(Calc &C, Result &r)
 {
-    setS(r, copyOf(C.ItemS(2), clampedCount(n(C, 1)), clampedCount(n(C, 0))));
+    setS(r, copyOf(C, C.ItemS(2), clampedCount(n(C, 1)), clampedCount(n(C, 0))));
 }
 
 void fLEFTSTR(Calc &C, Result &r)
 {
-    setS(r, copyOf(C.ItemS(1), 1, clampedCount(n(C, 0))));
+    setS(r, copyOf(C, C.ItemS(1), 1, clampedCount(n(C, 0))));
 }
 
 void fRIGHTSTR(Calc &C, Result &r)
 {
     const QString s = C.ItemS(1);
     const qsizetype k = clampedCount(n(C, 0));
-    setS(r, copyOf(s, s.size() - k + 1, k));
+    setS(r, copyOf(C, s, s.size() - k + 1, k));
+}
+
+// Position (from 1) of the first sub in s, 0 when there is none. Knuth-Morris-Pratt keeps
+// the work linear in both lengths whatever the texts hold, and needs no case-folded copies.
+qsizetype positionOf(Calc &C, const QString &sub, const QString &s, bool caseSensitive)
+{
+    const qsizetype m = sub.size(), length = s.size();
+    if (m == 0 || m > length)
+        return 0;
+    const auto folded = [caseSensitive](QChar c) {
+        const char16_t u = c.unicode();
+        return caseSensitive || u < u'a' || u > u'z' ? u : char16_t(u - 32);
+    };
+    // The table of partial matches takes as much memory as two characters of sub each.
+    C.Parent()->reserveText(2 * m);
+    C.Parent()->Budget().chargeChars(2 * length);
+    std::vector<qint32> fallback(size_t(m), 0);
+    for (qsizetype q = 1, k = 0; q < m; ++q) {
+        while (k > 0 && folded(sub[k]) != folded(sub[q]))
+            k = fallback[size_t(k - 1)];
+        if (folded(sub[k]) == folded(sub[q]))
+            ++k;
+        fallback[size_t(q)] = qint32(k);
+    }
+    for (qsizetype i = 0, k = 0; i < length; ++i) {
+        while (k > 0 && folded(sub[k]) != folded(s[i]))
+            k = fallback[size_t(k - 1)];
+        if (folded(sub[k]) == folded(s[i]))
+            ++k;
+        if (k == m)
+            return i - m + 2;
+    }
+    return 0;
 }
 
 void fPOS(Calc &C, Result &r)
 {
-    QString sub = C.ItemS(1);
-    QString s = C.ItemS(0);
-    if (!C.Parent()->CaseSensitiveString()) {
-        sub = asciiCase(sub, true);
-        s = asciiCase(s, true);
-    }
-    setN(r, sub.isEmpty() ? 0.0 : double(s.indexOf(sub) + 1));
+    const QString sub = C.ItemS(1);
+    const QString s = C.ItemS(0);
+    setN(r, double(positionOf(C, sub, s, C.Parent()->CaseSensitiveString())));
 }
 
 // --- date and time ------------------------------------------------------------------------
@@ -409,9 +465,11 @@ void fPOS(Calc &C, Result &r)
 void fDATE(Calc &C, Result &r)
 {
     const QString text = C.ItemS(0);
+    C.Parent()->Budget().chargeChars(text.size());
     double days = 0;
     if (!DateFormat::parse(text, C.Parent()->Locale(), days))
-        throw conversion(QStringLiteral("'%1' is not a valid date and time").arg(text));
+        throw conversion(QStringLiteral("'%1' is not a valid date and time")
+                             .arg(FormulaException::excerpt(text)));
     setN(r, days);
 }
 
@@ -477,19 +535,34 @@ void fENCODEDATE(Calc &C, Result &r)
     setN(r, daysFromDateTime(QDateTime(date, QTime(0, 0))));
 }
 
+// A text formatted by a picture: the picture is read a few times over, and the result, a
+// little longer than the picture at most, is held with the texts before it is built.
+template <typename Format>
+void formatted(Calc &C, Result &r, Format format)
+{
+    const QString pictureText = C.ItemS(1);
+    const double x = C.ItemN(0);
+    C.Parent()->reserveText(2 * pictureText.size());
+    const QString text = format(pictureText, x, C.Parent()->Locale());
+    TFormulaCalc::checkLength(text.size());
+    C.Parent()->Budget().chargeChars(text.size());
+    setS(r, text);
+}
+
 void fFORMAT(Calc &C, Result &r)
 {
-    setS(r, NumberFormat::picture(C.ItemS(1), C.ItemN(0), C.Parent()->Locale()));
+    formatted(C, r, NumberFormat::picture);
 }
 
 void fFORMATF(Calc &C, Result &r)
 {
-    setS(r, NumberFormat::printf(C.ItemS(1), C.ItemN(0), C.Parent()->Locale()));
+    formatted(C, r, NumberFormat::printf);
 }
 
 void fFORMATDATE(Calc &C, Result &r)
 {
-    setS(r, DateFormat::picture(C.ItemS(1), C.ItemN(0), C.Parent()->Locale()));
+    setS(
+        r, DateFormat::picture(C.ItemS(1), C.ItemN(0), C.Parent()->Locale(), C.Parent()->Budget()));
 }
 
 void fISNUMBER(Calc &C, Result &r)
@@ -497,7 +570,10 @@ void fISNUMBER(Calc &C, Result &r)
     try {
         C.ItemN(0);
         setN(r, 1);
-    } catch (const FormulaException &) {
+    } catch (const FormulaException &e) {
+        // Running out of work or memory is no answer about the value.
+        if (e.kind() == FormulaException::Kind::Limit)
+            throw;
         setN(r, 0);
     }
 }
@@ -520,8 +596,12 @@ void fSTRINGOFCHAR(Calc &C, Result &r)
 {
     const QChar c = nonEmptyText(C, 1).at(0);
     const qint64 k = n(C, 0);
-    TFormulaCalc::checkLength(qsizetype(std::min<qint64>(k, TFormulaCalc::kMaxTextLength + 1)));
-    setS(r, k <= 0 ? QString() : QString(qsizetype(k), c));
+    if (k <= 0) {
+        setS(r, QString());
+        return;
+    }
+    reserve(C, qsizetype(std::min<qint64>(k, TFormulaCalc::kMaxTextLength + 1)));
+    setS(r, QString(qsizetype(k), c));
 }
 
 FormulaException noDialogs()
@@ -600,7 +680,8 @@ void fHEX(Calc &C, Result &r)
         v = v * 16 + quint64(digit);
     }
     if (!ok)
-        throw conversion(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw conversion(QStringLiteral("'%1' is not a valid integer value")
+                             .arg(FormulaException::excerpt(text)));
     setN(r, double(qint64(v)));
 }
 

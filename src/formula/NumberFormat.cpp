@@ -194,8 +194,8 @@ QString applyPicture(const Picture &p, double x, bool showSign, const QLocale &l
         intPart = QString::fromStdString(digits.substr(0, size_t(intDigits)));
         frac = QString::fromStdString(digits.substr(size_t(intDigits)));
         QString e = QString::number(std::abs(exponent));
-        while (e.size() < p.expDigits)
-            e.prepend(u'0');
+        if (e.size() < p.expDigits)
+            e.prepend(QString(p.expDigits - e.size(), u'0'));
         expText = QString(p.expChar) + (exponent < 0 ? QStringLiteral("-")
                                                    : (p.expPlus ? QStringLiteral("+") : QString()))
             + e;
@@ -206,8 +206,8 @@ QString applyPicture(const Picture &p, double x, bool showSign, const QLocale &l
         frac = dot < 0 ? QString() : s.mid(dot + 1);
         if (intPart == QLatin1String("0") && p.minInt == 0)
             intPart.clear();
-        while (intPart.size() < p.minInt)
-            intPart.prepend(u'0');
+        if (intPart.size() < p.minInt)
+            intPart.prepend(QString(p.minInt - intPart.size(), u'0'));
         if (p.thousands)
             intPart = groupThousands(intPart, locale.groupSeparator().at(0));
     }
@@ -283,10 +283,16 @@ QString NumberFormat::general(double x, QChar decimalSeparator, int precision)
     return text;
 }
 
-bool NumberFormat::parse(QStringView text, QChar decimalSeparator, double &value)
+bool NumberFormat::parse(QStringView text, QChar decimalSeparator, double &value, qsizetype *read)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
+    // A text is read only as far as it can still be a number.
+    const auto done = [&](bool ok) {
+        if (read)
+            *read = std::min(i + 1, n);
+        return ok;
+    };
     while (i < n && text[i] == u' ')
         ++i;
     std::string ascii;
@@ -306,7 +312,7 @@ bool NumberFormat::parse(QStringView text, QChar decimalSeparator, double &value
         }
     }
     if (digits == 0)
-        return false;
+        return done(false);
     bool negativeExponent = false;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         ascii.push_back('e');
@@ -321,12 +327,12 @@ bool NumberFormat::parse(QStringView text, QChar decimalSeparator, double &value
             ++expDigits;
         }
         if (expDigits == 0)
-            return false;
+            return done(false);
     }
     while (i < n && text[i] == u' ')
         ++i;
     if (i != n)
-        return false;
+        return done(false);
     const char *first = ascii.data();
     if (*first == '+')
         ++first;
@@ -336,13 +342,13 @@ bool NumberFormat::parse(QStringView text, QChar decimalSeparator, double &value
         // Underflow reads as zero, as the processor's masked underflow gives; overflow is
         // not a number.
         if (!negativeExponent)
-            return false;
+            return done(false);
         v = ascii[0] == '-' ? -0.0 : 0.0;
     } else if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size()) {
-        return false;
+        return done(false);
     }
     value = v;
-    return true;
+    return done(true);
 }
 
 QString NumberFormat::picture(const QString &picture, double x, const QLocale &locale)
@@ -367,8 +373,8 @@ QString NumberFormat::picture(const QString &picture, double x, const QLocale &l
 QString NumberFormat::printf(const QString &format, double x, const QLocale &locale)
 {
     const auto invalid = [&format]() {
-        return FormulaException(
-            QStringLiteral("Format '%1' invalid or incompatible with argument").arg(format),
+        return FormulaException(QStringLiteral("Format '%1' invalid or incompatible with argument")
+                                    .arg(FormulaException::excerpt(format)),
             FormulaException::Kind::Conversion);
     };
     const QChar sep = locale.decimalPoint().at(0);

@@ -17,10 +17,14 @@ public:
     static QString general(double x, QChar decimalSeparator, int precision = 15);
 
     /// Reads a decimal number written with the given separator (blanks around it allowed);
-    /// false when the text is not a number or lies beyond the double range.
-    static bool parse(QStringView text, QChar decimalSeparator, double &value);
+    /// false when the text is not a number or lies beyond the double range. When read is
+    /// given it receives the number of characters looked at, which for a text that is not
+    /// a number can be far fewer than its length.
+    static bool parse(
+        QStringView text, QChar decimalSeparator, double &value, qsizetype *read = nullptr);
 
     /// FORMAT: x formatted with a number picture ("#,##0.00", "0.0E+00", "0;(0);'zero'").
+    /// The work and the result's length are linear in the picture's length.
     static QString picture(const QString &picture, double x, const QLocale &locale);
 
     /// FORMATF: x formatted by a printf-style format with one floating argument

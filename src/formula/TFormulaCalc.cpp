@@ -5,6 +5,7 @@
 #include "formula/FormulaMessages.h"
 #include "formula/NumberFormat.h"
 #include "formula/TTalFormula.h"
+#include "formula/TextFootprint.h"
 #include "formula/WildcardMask.h"
 
 #include <cmath>
@@ -29,7 +30,8 @@ char16_t upperAscii(char16_t c)
     return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
 }
 
-int compareTexts(const QString &a, const QString &b, bool caseSensitive)
+// Compares two texts; compared gives the characters read.
+int compareTexts(const QString &a, const QString &b, bool caseSensitive, qsizetype &compared)
 {
     const qsizetype n = std::min(a.size(), b.size());
     const char16_t *pa = reinterpret_cast<const char16_t *>(a.utf16());
@@ -37,9 +39,12 @@ int compareTexts(const QString &a, const QString &b, bool caseSensitive)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t x = caseSensitive ? pa[i] : upperAscii(pa[i]);
         const char16_t y = caseSensitive ? pb[i] : upperAscii(pb[i]);
-        if (x != y)
+        if (x != y) {
+            compared = i + 1;
             return x < y ? -1 : 1;
+        }
     }
+    compared = n;
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
@@ -77,10 +82,23 @@ void TFormulaCalc::throwWrongBytecode()
     throw wrongBytecode();
 }
 
+void TFormulaCalc::addTexts(TextFootprint &texts) const
+{
+    texts.add(data);
+}
+
+void TFormulaCalc::releaseStale()
+{
+    for (size_t i = size_t(pos); i < data.size(); ++i) {
+        if (!data[i].str.isNull())
+            data[i].str = QString();
+    }
+}
+
 void TFormulaCalc::grow()
 {
     if (max >= kMaxStack)
-        throw FormulaException(QStringLiteral("Evaluation stack overflow"));
+        throw FormulaException::limit(QStringLiteral("evaluation stack overflow"));
     max += kGrowth;
     data.resize(size_t(max));
 }
@@ -145,21 +163,24 @@ bool TFormulaCalc::TryValueN(const TCalcItem &v, double &x)
         x = v.data;
         return true;
     case fdtstring:
-        if (fParent->fzero && v.str.isEmpty()) {
-            x = 0.0;
-            return true;
-        }
-        return NumberFormat::parse(v.str, fParent->fdecimal, x);
-    case fdtgetvar: {
-        const QString text = fParent->ExternalValue(v.str);
-        if (fParent->fzero && text.isEmpty()) {
-            x = 0.0;
-            return true;
-        }
-        return NumberFormat::parse(text, fParent->fdecimal, x);
-    }
+        return parsed(v.str, x);
+    case fdtgetvar:
+        return parsed(fParent->ExternalValue(v.str), x);
     }
     return false;
+}
+
+bool TFormulaCalc::parsed(const QString &text, double &x)
+{
+    if (fParent->fzero && text.isEmpty()) {
+        x = 0.0;
+        return true;
+    }
+    qsizetype read = 0;
+    const bool ok = NumberFormat::parse(text, fParent->fdecimal, x, &read);
+    // Reading digits into a number costs about twice what copying them does.
+    fParent->fbudget.chargeChars(2 * read);
+    return ok;
 }
 
 double TFormulaCalc::textValueN(const TCalcItem &v)
@@ -203,10 +224,7 @@ void TFormulaCalc::Plus()
     } else if (TryValueN(left, l) && TryValueN(right, r)) {
         setNumber(left, stored((long double)l + r));
     } else {
-        QString s = ValueS(left);
-        const QString t = ValueS(right);
-        checkLength(s.size() + t.size());
-        s += t;
+        QString s = joined(ValueS(left), ValueS(right));
         left.typ = fdtstring;
         left.str = std::move(s);
     }
@@ -216,13 +234,26 @@ void TFormulaCalc::Plus()
 void TFormulaCalc::PlusS()
 {
     TCalcItem &left = Item(1);
-    QString s = ValueS(left);
-    const QString t = ValueS(Item(0));
-    checkLength(s.size() + t.size());
-    s += t;
+    QString s = joined(ValueS(left), ValueS(Item(0)));
     left.typ = fdtstring;
     left.str = std::move(s);
     --pos;
+}
+
+QString TFormulaCalc::joined(const QString &a, const QString &b)
+{
+    if (b.isEmpty())
+        return a;
+    if (a.isEmpty())
+        return b;
+    checkLength(a.size() + b.size());
+    fParent->reserveText(a.size() + b.size());
+    // Built to its exact size: the count of live texts goes by what buffers hold.
+    QString s;
+    s.reserve(a.size() + b.size());
+    s += a;
+    s += b;
+    return s;
 }
 
 void TFormulaCalc::Minus()
@@ -313,7 +344,10 @@ int TFormulaCalc::compare()
             throw FormulaException::invalidOperation();
         result = l < r ? -1 : (l > r ? 1 : 0);
     } else {
-        result = compareTexts(ValueS(left), ValueS(right), fParent->fcasesensitivestring);
+        qsizetype compared = 0;
+        result = compareTexts(ValueS(left), ValueS(right), fParent->fcasesensitivestring,
+            compared);
+        fParent->fbudget.chargeChars(compared);
     }
     return result;
 }
@@ -432,8 +466,8 @@ void TFormulaCalc::bSHR()
 void TFormulaCalc::Like()
 {
     TCalcItem &left = Item(1);
-    const QString mask = ValueS(Item(0));
-    const bool m = WildcardMask::match(ValueS(left), mask);
+    const WildcardMask mask(ValueS(Item(0)), fParent->fbudget);
+    const bool m = mask.matches(ValueS(left));
     setNumber(left, m);
     --pos;
 }

@@ -9,6 +9,7 @@
 namespace zel {
 
 class TTalFormula;
+class TextFootprint;
 struct FTableItem;
 
 /// The evaluation stack machine. Item 0 is the top of the stack, item 1 the value below.
@@ -24,6 +25,11 @@ public:
 
     /// Empties the stack.
     void Clear() { pos = 0; }
+    /// Adds the texts of every slot, including those above the top that still hold a
+    /// text of an earlier value.
+    void addTexts(TextFootprint &texts) const;
+    /// Lets go of the texts of the slots above the top.
+    void releaseStale();
     /// Number of values on the stack.
     int Pos() const { return pos; }
     /// The owning formula component.
@@ -66,7 +72,7 @@ public:
     /// Text of a value: numbers in the general format with 15 significant digits.
     QString ValueS(const TCalcItem &v);
     /// Number of a value, or false when the value's text is not a number (other errors
-    /// raise).
+    /// raise). The characters read are charged to the work budget.
     bool TryValueN(const TCalcItem &v, double &x);
 
     /// "+": the sum, or the two texts joined when either is not a number.
@@ -167,6 +173,8 @@ private:
     [[noreturn]] static void throwNotFinite(double d);
     void grow();
     double textValueN(const TCalcItem &v);
+    bool parsed(const QString &text, double &x);
+    QString joined(const QString &a, const QString &b);
     template <typename Op>
     void binaryNumber(Op op);
     int compare();

@@ -1,5 +1,7 @@
 #include "formula/TFormulaStack.h"
 
+#include "formula/Opcode.h"
+
 namespace zel {
 
 namespace {
@@ -7,7 +9,8 @@ constexpr int kGrowth = 200;
 
 bool isCallMarker(char16_t code)
 {
-    return code == 220 || code == 234 || code == 245 || code == 248;
+    return code == Opcode::CallSub || code == Opcode::CallMember || code == Opcode::CallBuiltin
+        || code == Opcode::CallUserFunction;
 }
 } // namespace
 

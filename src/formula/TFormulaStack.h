@@ -8,8 +8,9 @@ namespace zel {
 
 class TTalFormula;
 
-/// The compiler's operator stack of 16-bit codes. A call marker (220, 234, 245, 248) sits
-/// on top of its index and argument count and is taken off with them.
+/// The compiler's operator stack of 16-bit codes. A call marker (an Opcode that calls:
+/// CallSub, CallMember, CallBuiltin, CallUserFunction) sits on top of its index and argument
+/// count and is taken off with them.
 class TFormulaStack
 {
 public:

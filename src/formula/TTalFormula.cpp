@@ -3,11 +3,15 @@
 #include "formula/FormulaException.h"
 #include "formula/FormulaFunctions.h"
 #include "formula/FormulaMessages.h"
+#include "formula/Opcode.h"
+#include "formula/TextFootprint.h"
 
 #include <QCoreApplication>
 
 #include <chrono>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace zel {
 
@@ -154,26 +158,95 @@ QString TTalFormula::ExternalValue(const QString &name)
 
 // --- running ----------------------------------------------------------------------------
 
-double TTalFormula::ComputeN(int num, TCalcArray *vals)
+namespace {
+
+// Characters that may be built before the texts held are counted again. Counting visits
+// every value, so it is done now and then, and at once for any text this long or longer.
+constexpr qsizetype kLiveTextCheckInterval = qsizetype(1) << 20;
+
+// Ends the work count of an evaluation, whichever way it ends.
+class CountedEvaluation
+{
+public:
+    explicit CountedEvaluation(FormulaBudget &budget)
+        : m_budget(budget)
+    {
+        m_budget.start();
+    }
+    ~CountedEvaluation() { m_budget.finish(); }
+    CountedEvaluation(const CountedEvaluation &) = delete;
+    CountedEvaluation &operator=(const CountedEvaluation &) = delete;
+
+private:
+    FormulaBudget &m_budget;
+};
+
+FormulaException tooMuchMemory()
+{
+    return FormulaException::limit(QStringLiteral("texts need too much memory"));
+}
+
+} // namespace
+
+// A sub-formula's parameters and variables live in its one record, so a recursive call puts
+// the caller's aside and gives them back when it ends, however it ends. They are kept with
+// the component, where the count of live texts finds them.
+class TTalFormula::SavedDuringCall
+{
+public:
+    SavedDuringCall(TTalFormula &owner, TTalSubFormula &f)
+        : m_owner(owner)
+        , m_formula(f)
+        , m_saving(f.running > 0)
+    {
+        if (!m_saving)
+            return;
+        m_owner.fbudget.charge(qint64(f.values.size()) + f.varnames.size());
+        m_owner.fsaved.push_back({f.values, f.varnames});
+    }
+    ~SavedDuringCall()
+    {
+        if (!m_saving)
+            return;
+        SavedVariables &saved = m_owner.fsaved.back();
+        m_formula.values = std::move(saved.values);
+        m_formula.varnames = std::move(saved.names);
+        m_owner.fsaved.pop_back();
+    }
+    SavedDuringCall(const SavedDuringCall &) = delete;
+    SavedDuringCall &operator=(const SavedDuringCall &) = delete;
+
+private:
+    TTalFormula &m_owner;
+    TTalSubFormula &m_formula;
+    const bool m_saving;
+};
+
+void TTalFormula::evaluate(TTalSubFormula &f, int num, TCalcArray *vals)
 {
     C.Clear();
-    fexecuted = 0;
+    const CountedEvaluation counted(fbudget);
     fcalldepth = 0;
-    Run(*pformula, num, vals);
-    if (fstopped)
-        return 0.0;
-    return C.PopN();
+    fbuiltsincecheck = 0;
+    try {
+        Run(f, num, vals);
+    } catch (const std::bad_alloc &) {
+        // The texts a formula holds are bounded well below what a machine has; this is the
+        // last line for memory taken elsewhere.
+        throw tooMuchMemory();
+    }
+}
+
+double TTalFormula::ComputeN(int num, TCalcArray *vals)
+{
+    evaluate(*pformula, num, vals);
+    return fstopped ? 0.0 : C.PopN();
 }
 
 QString TTalFormula::Compute(int num, TCalcArray *vals)
 {
-    C.Clear();
-    fexecuted = 0;
-    fcalldepth = 0;
-    Run(*pformula, num, vals);
-    if (fstopped)
-        return QString();
-    return C.PopS();
+    evaluate(*pformula, num, vals);
+    return fstopped ? QString() : C.PopS();
 }
 
 double TTalFormula::ComputeStrN(const QString &instr, int num, const QStringList &vars,
@@ -190,10 +263,22 @@ QString TTalFormula::ComputeStr(const QString &instr, int num, const QStringList
     return Compute(num, vals);
 }
 
-void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
+inline void TTalFormula::runCode(TTalSubFormula &f)
 {
     if (!fmodulename.isEmpty())
         fmodulename.clear();
+    ferror = ER_Ok;
+    fstop = false;
+    {
+        CurrentFormula current(pformula, &f);
+        RunningFormula running(f);
+        Execute(f.fcompiled);
+    }
+    fstop = false;
+}
+
+void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
+{
     const qsizetype params = std::max(0, f.paramcount);
     if (f.varnames.size() != params)
         f.varnames.resize(params);
@@ -202,18 +287,73 @@ void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
     const qsizetype copied = vals ? std::min({qsizetype(std::max(num, 0)), params,
                                         qsizetype(vals->size())})
                                   : 0;
+    if (copied > 0)
+        fbudget.charge(2 * copied);
     for (qsizetype i = 0; i < copied; ++i)
         TFormulaCalc::assign(f.values[size_t(i)], (*vals)[size_t(i)]);
-    ferror = ER_Ok;
-    fstop = false;
-    {
-        CurrentFormula current(pformula, &f);
-        RunningFormula running(f);
-        Execute(f.fcompiled);
-    }
+    runCode(f);
     for (qsizetype i = 0; i < copied; ++i)
         TFormulaCalc::assign((*vals)[size_t(i)], f.values[size_t(i)]);
-    fstop = false;
+}
+
+void TTalFormula::callSub(TTalSubFormula &callee, int count)
+{
+    const SavedDuringCall saved(*this, callee);
+    const qsizetype params = std::max(0, callee.paramcount);
+    if (callee.varnames.size() != params)
+        callee.varnames.resize(params);
+    if (qsizetype(callee.values.size()) != params)
+        callee.values.resize(size_t(params));
+    // The arguments move from the stack into the parameters: a copy left behind would hold
+    // their texts where the count of live texts does not look.
+    fbudget.charge(count);
+    const int copied = int(std::min<qsizetype>(count, params));
+    for (int k = 0; k < copied; ++k) {
+        TCalcItem &argument = C.Item(count - 1 - k);
+        TCalcItem &parameter = callee.values[size_t(k)];
+        parameter.typ = argument.typ;
+        parameter.data = argument.data;
+        parameter.str = std::exchange(argument.str, QString());
+    }
+    for (int k = 0; k < count; ++k)
+        C.Drop();
+    ++fcalldepth;
+    runCode(callee);
+    --fcalldepth;
+}
+
+void TTalFormula::reserveText(qsizetype chars)
+{
+    fbuiltsincecheck += chars;
+    if (fbuiltsincecheck >= kLiveTextCheckInterval) {
+        fbuiltsincecheck = 0;
+        // Values above the top of the stack keep their texts until the slots are reused;
+        // they are let go before the verdict.
+        if (liveTextChars() + chars > kMaxLiveTextChars) {
+            C.releaseStale();
+            if (liveTextChars() + chars > kMaxLiveTextChars)
+                throw tooMuchMemory();
+        }
+    }
+    fbudget.chargeChars(chars);
+}
+
+qsizetype TTalFormula::liveTextChars()
+{
+    TextFootprint texts;
+    C.addTexts(texts);
+    texts.add(formula.values);
+    texts.add(formula.varnames);
+    for (const TTalSubFormula &sub : fsubformula) {
+        texts.add(sub.values);
+        texts.add(sub.varnames);
+    }
+    for (const SavedVariables &saved : fsaved) {
+        texts.add(saved.values);
+        texts.add(saved.names);
+    }
+    fbudget.chargeChars(texts.examined());
+    return texts.characters();
 }
 
 void TTalFormula::Execute(const QString &code)
@@ -247,11 +387,10 @@ void TTalFormula::Execute(const QString &code)
                 return;
             }
         }
-        if (++fexecuted > fmaxinstructions)
-            throw FormulaException(QStringLiteral("Formula stopped: instruction limit exceeded"));
+        fbudget.step();
         const char16_t op = c[p++];
         switch (op) {
-        case 253: {
+        case Opcode::PushVariable: {
             need(1);
             const size_t i = c[p++];
             if (i >= pformula->values.size())
@@ -259,7 +398,7 @@ void TTalFormula::Execute(const QString &code)
             C.Push(pformula->values[i]);
             break;
         }
-        case 222: {
+        case Opcode::PushMainVariable: {
             need(1);
             const size_t i = c[p++];
             if (i >= formula.values.size())
@@ -267,7 +406,7 @@ void TTalFormula::Execute(const QString &code)
             C.Push(formula.values[i]);
             break;
         }
-        case 254: {
+        case Opcode::PushNumber: {
             need(4);
             double x;
             static_assert(sizeof x == 4 * sizeof(char16_t));
@@ -276,26 +415,27 @@ void TTalFormula::Execute(const QString &code)
             C.PushN(x);
             break;
         }
-        case 246:
-        case 231: {
+        case Opcode::PushString:
+        case Opcode::PushExternal: {
             const quint32 n = read32();
             need(qsizetype(n));
+            reserveText(qsizetype(n));
             TCalcItem item;
-            item.typ = op == 246 ? fdtstring : fdtgetvar;
+            item.typ = op == Opcode::PushString ? fdtstring : fdtgetvar;
             item.str = QString(reinterpret_cast<const QChar *>(c + p), qsizetype(n));
             p += qsizetype(n);
             C.Push(item);
             break;
         }
-        case 245:
-        case 248: {
+        case Opcode::CallBuiltin:
+        case Opcode::CallUserFunction: {
             need(2);
             const size_t i = c[p];
             const int count = c[p + 1];
             p += 2;
             if (!fmodulename.isEmpty())
                 fmodulename.clear();
-            if (op == 245) {
+            if (op == Opcode::CallBuiltin) {
                 if (i >= builtins.size())
                     throw wrongBytecode();
                 C.DoFunction(builtins[i], count);
@@ -306,7 +446,7 @@ void TTalFormula::Execute(const QString &code)
             }
             break;
         }
-        case 233: {
+        case Opcode::ModulePath: {
             need(1);
             const size_t i = c[p++];
             if (i >= userfunc.size())
@@ -315,7 +455,7 @@ void TTalFormula::Execute(const QString &code)
             fmembers = &userfunc[i]->funs;
             break;
         }
-        case 232: {
+        case Opcode::MemberStep: {
             need(1);
             const size_t i = c[p++];
             if (!fmembers || i >= fmembers->size())
@@ -325,7 +465,7 @@ void TTalFormula::Execute(const QString &code)
             fmembers = &member.funs;
             break;
         }
-        case 234: {
+        case Opcode::CallMember: {
             need(2);
             const size_t i = c[p];
             const int count = c[p + 1];
@@ -335,7 +475,7 @@ void TTalFormula::Execute(const QString &code)
             C.DoFunction(*(*fmembers)[i], count);
             break;
         }
-        case 220: {
+        case Opcode::CallSub: {
             need(2);
             const size_t i = c[p];
             const int count = c[p + 1];
@@ -343,121 +483,103 @@ void TTalFormula::Execute(const QString &code)
             if (i >= fsubformula.size() || count > C.Pos())
                 throw wrongBytecode();
             if (fcalldepth >= fmaxcalldepth)
-                throw FormulaException(QStringLiteral("Formula stopped: calls nested too deeply"));
-            TCalcArray args(static_cast<size_t>(count));
-            for (int k = 0; k < count; ++k)
-                args[size_t(k)] = C.Item(count - 1 - k);
-            for (int k = 0; k < count; ++k)
-                C.Drop();
-            TTalSubFormula &callee = fsubformula[i];
-            ++fcalldepth;
-            if (callee.running > 0) {
-                // A sub-formula calling itself: its parameters and variables live in one
-                // record, so the caller's are put aside for the inner run.
-                const TCalcArray values = callee.values;
-                const QStringList names = callee.varnames;
-                Run(callee, count, &args);
-                callee.values = values;
-                callee.varnames = names;
-            } else {
-                Run(callee, count, &args);
-            }
-            --fcalldepth;
+                throw FormulaException::limit(QStringLiteral("calls nested too deeply"));
+            callSub(fsubformula[i], count);
             if (fstopped)
                 return;
             break;
         }
-        case 241:
+        case Opcode::Drop:
             C.Drop();
             break;
-        case 242:
+        case Opcode::Jump:
             jumpTo(read32());
             break;
-        case 244: {
+        case Opcode::JumpIfZero: {
             const quint32 target = read32();
             if (C.PopN() == 0)
                 jumpTo(target);
             break;
         }
-        case 224:
+        case Opcode::Return:
             p = len;
             break;
-        case u'!':
+        case Opcode::Not:
             C.cNOT();
             break;
-        case u'%':
+        case Opcode::Mod:
             C.cMod();
             break;
-        case u'&':
+        case Opcode::And:
             C.cAND();
             break;
-        case u'*':
+        case Opcode::Multiply:
             C.Mult();
             break;
-        case u'+':
+        case Opcode::Add:
             C.Plus();
             break;
-        case u'-':
+        case Opcode::Subtract:
             C.Minus();
             break;
-        case u'/':
+        case Opcode::Divide:
             C.Division();
             break;
-        case u'<':
+        case Opcode::Less:
             C.LT();
             break;
-        case u'=':
+        case Opcode::Equal:
             C.EQ();
             break;
-        case u'>':
+        case Opcode::Greater:
             C.GT();
             break;
-        case u'@':
+        case Opcode::Concat:
             C.PlusS();
             break;
-        case u'\\':
+        case Opcode::IntDivide:
             C.cDiv();
             break;
-        case u'^':
+        case Opcode::Power:
             C.Pow();
             break;
-        case u'|':
+        case Opcode::Or:
             C.cOR();
             break;
-        case 223:
+        case Opcode::Like:
             C.Like();
             break;
-        case 225:
+        case Opcode::BitNot:
             C.bNOT();
             break;
-        case 226:
+        case Opcode::BitAnd:
             C.bAND();
             break;
-        case 227:
+        case Opcode::BitOr:
             C.bOR();
             break;
-        case 228:
+        case Opcode::BitXor:
             C.bXOR();
             break;
-        case 229:
+        case Opcode::ShiftRight:
             C.bSHR();
             break;
-        case 230:
+        case Opcode::ShiftLeft:
             C.bSHL();
             break;
-        case 247:
+        case Opcode::Xor:
             C.cXOR();
             break;
-        case 249:
+        case Opcode::LessOrEqual:
             C.LE();
             break;
-        case 250:
+        case Opcode::GreaterOrEqual:
             C.GE();
             break;
-        case 251:
+        case Opcode::Negate:
             C.Uminus();
             break;
-        case 252:
+        case Opcode::NotEqual:
             C.NE();
             break;
         default:
@@ -485,12 +607,8 @@ QString TTalFormula::RunSub(int idx, TCalcArray *vals)
     TTalSubFormula &f = fsubformula[size_t(idx)];
     if ((f.paramcount > 0 && !vals) || (vals && qsizetype(vals->size()) != f.paramcount))
         raiseRunError(ER_NOTENOUGH, QString());
-    fexecuted = 0;
-    fcalldepth = 0;
-    Run(f, f.paramcount, vals);
-    if (fstopped)
-        return QString();
-    return C.PopS();
+    evaluate(f, f.paramcount, vals);
+    return fstopped ? QString() : C.PopS();
 }
 
 void TTalFormula::raiseRunError(TFormulaError e, const QString &name)
@@ -514,34 +632,38 @@ bool TTalFormula::sameName(const QString &a, const QString &b) const
     return true;
 }
 
-int TTalFormula::FindVar(const QString &name) const
+int TTalFormula::indexIn(const TTalSubFormula &f, const QString &name)
 {
-    const auto indexIn = [&](const TTalSubFormula &f) {
-        const qsizetype n = std::min(f.varnames.size(), qsizetype(f.values.size()));
-        for (qsizetype i = 0; i < n; ++i)
-            if (sameName(f.varnames[i], name))
-                return int(i);
-        return -1;
-    };
-    const int i = indexIn(*pformula);
-    if (i >= 0 || pformula == &formula)
-        return i;
-    return indexIn(formula);
+    const qsizetype n = std::min(f.varnames.size(), qsizetype(f.values.size()));
+    qint64 compared = 0;
+    int found = -1;
+    for (qsizetype i = 0; i < n && found < 0; ++i) {
+        const QString &candidate = f.varnames[i];
+        compared += 1 + (candidate.size() == name.size() ? name.size() : 0);
+        if (sameName(candidate, name))
+            found = int(i);
+    }
+    fbudget.chargeChars(compared);
+    return found;
 }
 
-TCalcItem *TTalFormula::findVariable(const QString &name) const
+int TTalFormula::FindVar(const QString &name)
 {
-    const auto find = [&](TTalSubFormula &f) -> TCalcItem * {
-        const qsizetype n = std::min(f.varnames.size(), qsizetype(f.values.size()));
-        for (qsizetype i = 0; i < n; ++i)
-            if (sameName(f.varnames[i], name))
-                return &f.values[size_t(i)];
+    const int i = indexIn(*pformula, name);
+    if (i >= 0 || pformula == &formula)
+        return i;
+    return indexIn(formula, name);
+}
+
+TCalcItem *TTalFormula::findVariable(const QString &name)
+{
+    const int i = indexIn(*pformula, name);
+    if (i >= 0)
+        return &pformula->values[size_t(i)];
+    if (pformula == &formula)
         return nullptr;
-    };
-    TCalcItem *item = find(*pformula);
-    if (!item && pformula != &formula)
-        item = find(const_cast<TTalSubFormula &>(formula));
-    return item;
+    const int j = indexIn(formula, name);
+    return j >= 0 ? &formula.values[size_t(j)] : nullptr;
 }
 
 void TTalFormula::SetVar(const QString &name, const TCalcItem &value)
@@ -553,8 +675,9 @@ TCalcItem *TTalFormula::GetVar(const QString &name)
 {
     TCalcItem *item = findVariable(name);
     if (!item)
-        throw FormulaException(FormulaMessages::text(FormulaMessages::Variable) + u' ' + name
-            + u' ' + FormulaMessages::text(FormulaMessages::DoesNotExists));
+        throw FormulaException(FormulaMessages::text(FormulaMessages::Variable) + u' '
+            + FormulaException::excerpt(name) + u' '
+            + FormulaMessages::text(FormulaMessages::DoesNotExists));
     return item;
 }
 
@@ -612,12 +735,13 @@ bool TTalFormula::GetNextVar(TCalcItem &x, bool wantnumber)
             int count = 0;
             fgetvarscount(name, count, wantnumber);
             if (count <= 0)
-                throw FormulaException(
-                    u'"' + name + FormulaMessages::text(FormulaMessages::ReturnsZeroVars));
+                throw FormulaException(u'"' + FormulaException::excerpt(name)
+                    + FormulaMessages::text(FormulaMessages::ReturnsZeroVars));
             vals.clear();
             for (int k = count - 1; k >= 0; --k) {
                 QString value;
                 fgetvar(name, k, value, wantnumber);
+                fbudget.chargeChars(FormulaBudget::kCharsPerUnit + value.size());
                 vals.append(value);
             }
             x = TCalcItem::text(vals[0]);

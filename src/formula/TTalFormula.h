@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formula/FTableItem.h"
+#include "formula/FormulaBudget.h"
 #include "formula/FormulaDialogs.h"
 #include "formula/TCalcItem.h"
 #include "formula/TFormulaCalc.h"
@@ -45,10 +46,13 @@ public:
     /// Host notification that LoadLang has set the message texts.
     using TTalFormulaLoadLangProc = std::function<void()>;
 
-    /// Instructions one evaluation may run before it is abandoned.
-    static constexpr qint64 kDefaultMaxInstructions = 10'000'000;
     /// Nested sub-formula calls one evaluation may make.
     static constexpr int kDefaultMaxCallDepth = 256;
+    /// Characters that the texts an evaluation holds at once (values on the stack,
+    /// variables, the parameters of recursive calls set aside, a text being built) may
+    /// have in all: room for two of the longest texts and a little more, 66 MB.
+    static constexpr qsizetype kMaxLiveTextChars
+        = 2 * TFormulaCalc::kMaxTextLength + (qsizetype(1) << 20);
 
     /// A component in its initial state, with the keyword macros in ConstTable.
     TTalFormula();
@@ -120,9 +124,11 @@ public:
     QString ComputeStr(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
 
     // --- variables by name -------------------------------------------------------------
+    // Looking a name up compares it with every variable's, work that is charged to the
+    // budget of the evaluation.
     /// Index of the variable in the current formula (or, from a sub-formula, in the main
     /// formula), or -1.
-    int FindVar(const QString &name) const;
+    int FindVar(const QString &name);
     /// Assigns a copy of value to an existing variable.
     void SetVar(const QString &name, const TCalcItem &value);
     /// The variable's value record.
@@ -196,7 +202,7 @@ public:
     /// An empty text counts as 0 where a number is needed (false after creation).
     bool ZeroEmptyString() const { return fzero; }
     void setZeroEmptyString(bool on) { fzero = on; }
-    /// The sub-formulas that instruction 220 calls (filled by program compilation).
+    /// The sub-formulas that Opcode::CallSub calls (filled by program compilation).
     const TTalSFArray &SubFormula() const { return fsubformula; }
 
     /// The last compile error.
@@ -229,10 +235,17 @@ public:
     void setLocale(const QLocale &locale);
     /// Decimal separator used when numbers and texts convert.
     QChar DecimalSeparator() const { return fdecimal; }
-    /// Instruction budget of one evaluation.
-    qint64 MaxInstructions() const { return fmaxinstructions; }
-    /// Sets the instruction budget of one evaluation.
-    void setMaxInstructions(qint64 n) { fmaxinstructions = n; }
+    /// Work units one evaluation may use (see FormulaBudget).
+    qint64 WorkLimit() const { return fbudget.limit(); }
+    /// Sets the work units of one evaluation.
+    void setWorkLimit(qint64 units) { fbudget.setLimit(units); }
+    /// Work units the last evaluation used, however it ended.
+    qint64 WorkUsed() const { return fbudget.spent(); }
+    /// The work budget of the evaluation being run, which functions charge.
+    FormulaBudget &Budget() { return fbudget; }
+    /// Charges building a text of that many characters, and raises the limit error when
+    /// the texts held with it would pass kMaxLiveTextChars. Called before the text is built.
+    void reserveText(qsizetype chars);
     /// Limit of nested sub-formula calls.
     int MaxCallDepth() const { return fmaxcalldepth; }
     /// Sets the limit of nested sub-formula calls.
@@ -252,9 +265,20 @@ private:
     friend class TFormulaCalc;
 
     // run time
+    struct SavedVariables
+    {
+        TCalcArray values;
+        QStringList names;
+    };
+    class SavedDuringCall;
+    void evaluate(TTalSubFormula &f, int num, TCalcArray *vals);
     void Run(TTalSubFormula &f, int num, TCalcArray *vals);
+    void runCode(TTalSubFormula &f);
+    void callSub(TTalSubFormula &callee, int count);
     void Execute(const QString &code);
-    TCalcItem *findVariable(const QString &name) const;
+    qsizetype liveTextChars();
+    TCalcItem *findVariable(const QString &name);
+    int indexIn(const TTalSubFormula &f, const QString &name);
     bool sameName(const QString &a, const QString &b) const;
 
     // compiler
@@ -356,10 +380,11 @@ private:
     FormulaDialogs fdialogs;
     QLocale flocale;
     QChar fdecimal;
-    qint64 fmaxinstructions = kDefaultMaxInstructions;
+    FormulaBudget fbudget;
     int fmaxcalldepth = kDefaultMaxCallDepth;
-    qint64 fexecuted = 0;
     int fcalldepth = 0;
+    qsizetype fbuiltsincecheck = 0; ///< characters built since live texts were last counted
+    std::vector<SavedVariables> fsaved; ///< variables of recursive calls, set aside
     bool fstopped = false;                 ///< the last run ended by a Stop request
     const ATableItem *fmembers = nullptr;  ///< member table of the module path being run
     std::mt19937_64 frandom;

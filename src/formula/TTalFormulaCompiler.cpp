@@ -4,6 +4,7 @@
 #include "formula/FormulaFunctions.h"
 #include "formula/FormulaMessages.h"
 #include "formula/NumberFormat.h"
+#include "formula/Opcode.h"
 #include "formula/TTalFormula.h"
 
 #include <QHash>
@@ -20,32 +21,28 @@ constexpr int kMaxDepth = 2500;
 // Nested look-aheads of the token reader (a run of "," each looking for a ")").
 constexpr int kMaxTokenDepth = 256;
 
+// Tokens. An operator's token is its instruction, and a value's token the instruction that
+// pushes it; the words SUB and GLOBAL share the codes of the sub-formula call and the main
+// formula's variable, told apart by fkeyword. The other tokens never reach compiled code.
+constexpr char16_t kNumber = Opcode::PushNumber;
+constexpr char16_t kString = Opcode::PushString;
+constexpr char16_t kVariable = Opcode::PushVariable;
+constexpr char16_t kMainVariable = Opcode::PushMainVariable;
+constexpr char16_t kExternal = Opcode::PushExternal;
+constexpr char16_t kBuiltin = Opcode::CallBuiltin;
+constexpr char16_t kUserFunction = Opcode::CallUserFunction;
+constexpr char16_t kSubFormula = Opcode::CallSub;
+constexpr char16_t kReturn = Opcode::Return;
 constexpr char16_t kEnd = 255;
-constexpr char16_t kNumber = 254;
-constexpr char16_t kString = 246;
-constexpr char16_t kVariable = 253;
-constexpr char16_t kMainVariable = 222;
-constexpr char16_t kExternal = 231;
-constexpr char16_t kBuiltin = 245;
-constexpr char16_t kUserFunction = 248;
-constexpr char16_t kSubFormula = 220;
 constexpr char16_t kConst = 221;
 constexpr char16_t kNewIdentifier = 235;
 constexpr char16_t kCondition = 244;
 constexpr char16_t kLoop = 243;
 constexpr char16_t kTill = 239;
 constexpr char16_t kSeries = 238;
-constexpr char16_t kReturn = 224;
 constexpr char16_t kAssign = 240;
 constexpr char16_t kIncrement = 237;
 constexpr char16_t kDecrement = 236;
-constexpr char16_t kMemberStep = 232;
-constexpr char16_t kModulePath = 233;
-constexpr char16_t kMemberCall = 234;
-constexpr char16_t kDrop = 241;
-constexpr char16_t kJump = 242;
-constexpr char16_t kJumpIfZero = 244;
-constexpr char16_t kNegate = 251;
 
 bool isBlank(char16_t c)
 {
@@ -72,41 +69,41 @@ int hexDigit(char16_t c)
 int operatorClass(char16_t code)
 {
     switch (code) {
-    case 234:
-    case 245:
-    case 248:
+    case Opcode::CallMember:
+    case Opcode::CallBuiltin:
+    case Opcode::CallUserFunction:
         return 1;
-    case u'^':
+    case Opcode::Power:
         return 2;
-    case u'!':
-    case 225:
-    case kNegate:
+    case Opcode::Not:
+    case Opcode::BitNot:
+    case Opcode::Negate:
         return 3;
-    case u'*':
-    case u'/':
-    case u'\\':
-    case u'%':
-    case u'&':
-    case 226:
-    case 229:
-    case 230:
+    case Opcode::Multiply:
+    case Opcode::Divide:
+    case Opcode::IntDivide:
+    case Opcode::Mod:
+    case Opcode::And:
+    case Opcode::BitAnd:
+    case Opcode::ShiftRight:
+    case Opcode::ShiftLeft:
         return 4;
-    case u'+':
-    case u'-':
-    case u'@':
+    case Opcode::Add:
+    case Opcode::Subtract:
+    case Opcode::Concat:
         return 5;
-    case u'|':
-    case 227:
-    case 228:
-    case 247:
+    case Opcode::Or:
+    case Opcode::BitOr:
+    case Opcode::BitXor:
+    case Opcode::Xor:
         return 6;
-    case u'<':
-    case u'=':
-    case u'>':
-    case 249:
-    case 250:
-    case 252:
-    case 223:
+    case Opcode::Less:
+    case Opcode::Equal:
+    case Opcode::Greater:
+    case Opcode::LessOrEqual:
+    case Opcode::GreaterOrEqual:
+    case Opcode::NotEqual:
+    case Opcode::Like:
         return 7;
     case u'(':
         return 8;
@@ -134,9 +131,9 @@ const QHash<QString, Keyword> &keywords()
         {QStringLiteral("GLOBAL"), {kMainVariable, true}},
         {QStringLiteral("CONST"), {kConst, true}},
         {QStringLiteral("SUB"), {kSubFormula, true}},
-        {QStringLiteral("XOR"), {247, false}},
-        {QStringLiteral("BXOR"), {228, false}},
-        {QStringLiteral("LIKE"), {223, false}},
+        {QStringLiteral("XOR"), {Opcode::Xor, false}},
+        {QStringLiteral("BXOR"), {Opcode::BitXor, false}},
+        {QStringLiteral("LIKE"), {Opcode::Like, false}},
         {QStringLiteral("PI"), {kNumber, false}},
         {QStringLiteral("CONDITION"), {kCondition, false}},
         {QStringLiteral("LOOP"), {kLoop, false}},
@@ -266,7 +263,8 @@ QString TTalFormula::GetLastErrorStr() const
         return M::text(M::IllegalCharacter) + QStringLiteral(" '") + c + u'\'';
     }
     case ER_UNKNOWN:
-        return M::text(M::UnknownIdentifier) + QStringLiteral(" '") + tmp + u'\'';
+        return M::text(M::UnknownIdentifier) + QStringLiteral(" '") + FormulaException::excerpt(tmp)
+            + u'\'';
     case ER_RIGHT:
         return QStringLiteral("\")\" ") + M::text(M::Expected);
     case ER_LEFT:
@@ -278,7 +276,8 @@ QString TTalFormula::GetLastErrorStr() const
     case ER_NOTENOUGH:
         return M::text(M::NotEnoughParameters);
     case ER_IDENT:
-        return M::text(M::IdentifierAlreadyDefined) + QStringLiteral(" '") + tmp + u'\'';
+        return M::text(M::IdentifierAlreadyDefined) + QStringLiteral(" '")
+            + FormulaException::excerpt(tmp) + u'\'';
     }
     return QString();
 }
@@ -470,9 +469,9 @@ char16_t TTalFormula::ReadToken(bool unknownAsString, bool declaring)
             }
             const char16_t pair = c == u'+' ? kIncrement
                 : c == u'-'                 ? kDecrement
-                : c == u'|'                 ? char16_t(227)
-                : c == u'&'                 ? char16_t(226)
-                : c == u'!'                 ? char16_t(225)
+                : c == u'|'                 ? char16_t(Opcode::BitOr)
+                : c == u'&'                 ? char16_t(Opcode::BitAnd)
+                : c == u'!'                 ? char16_t(Opcode::BitNot)
                                             : char16_t(0);
             if (pair != 0) {
                 const int savedPos = pos, savedSpos = spos, savedLines = lines,
@@ -501,33 +500,33 @@ char16_t TTalFormula::ReadToken(bool unknownAsString, bool declaring)
             advance();
             if (ch() == u'=') {
                 advance();
-                return 223;
+                return Opcode::Like;
             }
             return u'=';
         case u'>':
             advance();
             if (ch() == u'=') {
                 advance();
-                return 250;
+                return Opcode::GreaterOrEqual;
             }
             if (ch() == u'>') {
                 advance();
-                return 229;
+                return Opcode::ShiftRight;
             }
             return u'>';
         case u'<':
             advance();
             if (ch() == u'=') {
                 advance();
-                return 249;
+                return Opcode::LessOrEqual;
             }
             if (ch() == u'<') {
                 advance();
-                return 230;
+                return Opcode::ShiftLeft;
             }
             if (ch() == u'>') {
                 advance();
-                return 252;
+                return Opcode::NotEqual;
             }
             return u'<';
         default:
@@ -751,12 +750,12 @@ char16_t TTalFormula::Expression(int depth)
                 return 0;
         }
         switch (t) {
-        case u'!':
-        case 225:
+        case Opcode::Not:
+        case Opcode::BitNot:
             S.Push(t);
             continue;
         case u'-':
-            S.Push(kNegate);
+            S.Push(Opcode::Negate);
             continue;
         case u'(': {
             S.Push(u'(');
@@ -840,7 +839,7 @@ char16_t TTalFormula::ArgumentList(char16_t code, int index, int n, int depth)
         S.Pop();
         S.Pop();
         QString path;
-        path += QChar(kModulePath);
+        path += QChar(Opcode::ModulePath);
         path += QChar(char16_t(index));
         return MemberAccess(*userfunc[size_t(index)], path, depth + 1);
     }
@@ -940,7 +939,7 @@ char16_t TTalFormula::MemberAccess(const FTableItem &module, const QString &path
     const FTableItem &member = *module.funs[size_t(index)];
     S.Push(char16_t(member.paramcount));
     S.Push(char16_t(index));
-    S.Push(kMemberCall);
+    S.Push(Opcode::CallMember);
     if (assigning) {
         GetToken();
         if (member.paramcount != 1) {
@@ -962,7 +961,7 @@ char16_t TTalFormula::MemberAccess(const FTableItem &module, const QString &path
         S.Pop();
         S.Pop();
         QString deeper = path;
-        deeper += QChar(kMemberStep);
+        deeper += QChar(Opcode::MemberStep);
         deeper += QChar(char16_t(index));
         return MemberAccess(member, deeper, depth + 1);
     }
@@ -985,9 +984,9 @@ char16_t TTalFormula::DynamicVariable(int depth)
             if (ferror != ER_Ok)
                 return 0;
             while (r == u',') {
-                emitCode(u'@');
+                emitCode(Opcode::Concat);
                 emitString(kString, QStringLiteral("_"));
-                emitCode(u'@');
+                emitCode(Opcode::Concat);
                 r = Part(u',', depth);
                 if (ferror != ER_Ok)
                     return 0;
@@ -996,7 +995,7 @@ char16_t TTalFormula::DynamicVariable(int depth)
                 fail(ER_SYNTAX);
                 return 0;
             }
-            emitCode(u'@');
+            emitCode(Opcode::Concat);
             next = GetToken();
         }
     } else if (t == u'(') {
@@ -1014,22 +1013,23 @@ char16_t TTalFormula::DynamicVariable(int depth)
     }
     if (ferror != ER_Ok)
         return 0;
+    // $name reads and writes the variable named by a text, through the built-ins that do so.
     switch (next) {
     case kDecrement:
-        emitCall(kBuiltin, 6, 1);
+        emitCall(kBuiltin, FormulaFunctions::indexOf(QStringLiteral("DEC")), 1);
         return GetToken();
     case kIncrement:
-        emitCall(kBuiltin, 5, 1);
+        emitCall(kBuiltin, FormulaFunctions::indexOf(QStringLiteral("INC")), 1);
         return GetToken();
     case kAssign: {
         const char16_t r = Part(u',', depth);
         if (ferror != ER_Ok)
             return 0;
-        emitCall(kBuiltin, 0, 2);
+        emitCall(kBuiltin, FormulaFunctions::indexOf(QStringLiteral("SET")), 2);
         return r;
     }
     default:
-        emitCall(kBuiltin, 1, 1);
+        emitCall(kBuiltin, FormulaFunctions::indexOf(QStringLiteral("VAL")), 1);
         return next;
     }
 }
@@ -1061,10 +1061,10 @@ char16_t TTalFormula::ControlConstruct(char16_t keyword, int depth)
     case kCondition: {
         if (!part(false))
             return 0;
-        const int toElse = emitJump(kJumpIfZero);
+        const int toElse = emitJump(Opcode::JumpIfZero);
         if (!part(false))
             return 0;
-        const int toEnd = emitJump(kJump);
+        const int toEnd = emitJump(Opcode::Jump);
         patch(toElse, here());
         char16_t r = Part(u',', depth);
         if (ferror != ER_Ok)
@@ -1088,14 +1088,14 @@ char16_t TTalFormula::ControlConstruct(char16_t keyword, int depth)
         emitNumber(-1);
         const int loop = here();
         emitNumber(1);
-        emitCode(u'+');
+        emitCode(Opcode::Add);
         if (!part(false))
             return 0;
-        const int toEnd = emitJump(kJumpIfZero);
+        const int toEnd = emitJump(Opcode::JumpIfZero);
         if (!part(true))
             return 0;
-        emitCode(kDrop);
-        patch(emitJump(kJump), loop);
+        emitCode(Opcode::Drop);
+        patch(emitJump(Opcode::Jump), loop);
         patch(toEnd, here());
         break;
     }
@@ -1103,37 +1103,37 @@ char16_t TTalFormula::ControlConstruct(char16_t keyword, int depth)
         emitNumber(0);
         const int loop = here();
         emitNumber(1);
-        emitCode(u'+');
+        emitCode(Opcode::Add);
         if (!part(false))
             return 0;
-        emitCode(kDrop);
+        emitCode(Opcode::Drop);
         if (!part(true))
             return 0;
-        patch(emitJump(kJumpIfZero), loop);
+        patch(emitJump(Opcode::JumpIfZero), loop);
         break;
     }
     case kSeries: {
         if (!part(false))
             return 0;
-        emitCode(kDrop);
+        emitCode(Opcode::Drop);
         emitNumber(-1);
         const int loop = here();
         emitNumber(1);
-        emitCode(u'+');
+        emitCode(Opcode::Add);
         if (!part(false))
             return 0;
-        const int toEnd = emitJump(kJumpIfZero);
-        const int toBody = emitJump(kJump);
+        const int toEnd = emitJump(Opcode::JumpIfZero);
+        const int toBody = emitJump(Opcode::Jump);
         const int step = here();
         if (!part(false))
             return 0;
-        emitCode(kDrop);
-        patch(emitJump(kJump), loop);
+        emitCode(Opcode::Drop);
+        patch(emitJump(Opcode::Jump), loop);
         patch(toBody, here());
         if (!part(true))
             return 0;
-        emitCode(kDrop);
-        patch(emitJump(kJump), step);
+        emitCode(Opcode::Drop);
+        patch(emitJump(Opcode::Jump), step);
         patch(toEnd, here());
         break;
     }

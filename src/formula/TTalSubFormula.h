@@ -17,8 +17,8 @@ struct TTalSubFormula
     int paramcount = 0;
     QStringList varnames;
     TCalcArray values;
-    QString fcompiled; ///< code units of the instruction set, ending with 224
-    int running = 0;   ///< runs of this formula in progress (more than one: a recursive call)
+    QString fcompiled; ///< code units of the instruction set (Opcode), ending with Return
+    int running = 0; ///< runs of this formula in progress (more than one: a recursive call)
 };
 
 using TTalSFArray = std::vector<TTalSubFormula>;

@@ -17,6 +17,10 @@ struct FormulaMathsEvaluator::Channel
     qint64 failures = 0;
     QString firstMessage;
     std::vector<int> usedVariables; // indexes the formula can reach, below num
+    qint64 rows = 0; // rows evaluated
+    qint64 work = 0; // work units of all of them
+    qint64 stoppedAt = 0; // the row that stopped the channel, from 1; 0 while it runs
+    QString stopMessage;
 };
 
 FormulaMathsEvaluator::FormulaMathsEvaluator(
@@ -68,7 +72,7 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
         f->setNoLeadingZero(m_model.NoLeadingZero());
         f->setZeroEmptyString(m_model.ZeroEmptyString());
         f->setLocale(m_model.Locale());
-        f->setMaxInstructions(m_model.MaxInstructions());
+        f->setWorkLimit(m_model.WorkLimit());
         f->setMaxCallDepth(m_model.MaxCallDepth());
         registerApplicationFunctions(*f);
         try {
@@ -112,6 +116,11 @@ double FormulaMathsEvaluator::evaluate(
 {
     compileIfNew(num, vars);
     Channel &channel = m_compiled.at(size_t(index));
+    ++channel.rows;
+    if (channel.stoppedAt > 0) {
+        ++channel.failures;
+        return 0.0;
+    }
     try {
         if (!channel.formula)
             throw FormulaException(channel.compileError);
@@ -134,12 +143,29 @@ double FormulaMathsEvaluator::evaluate(
             if (variables[size_t(i)].typ == fdtnumber)
                 vals[size_t(i)] = variables[size_t(i)].data;
         }
+        channel.work += channel.formula->WorkUsed();
+        if (channel.work > channel.formula->WorkLimit() + kWorkPerRow * channel.rows)
+            stop(channel,
+                FormulaException::limit(QStringLiteral("work limit of the import exceeded"))
+                    .message());
         return result;
     } catch (const std::exception &e) {
+        const QString message = QString::fromUtf8(e.what()).simplified();
         if (channel.failures++ == 0)
-            channel.firstMessage = QString::fromUtf8(e.what()).simplified();
+            channel.firstMessage = message;
+        const auto *formulaError = dynamic_cast<const FormulaException *>(&e);
+        if (formulaError && formulaError->kind() == FormulaException::Kind::Limit)
+            stop(channel, message);
+        else if (channel.formula)
+            channel.work += channel.formula->WorkUsed();
         throw;
     }
+}
+
+void FormulaMathsEvaluator::stop(Channel &channel, const QString &message)
+{
+    channel.stoppedAt = channel.rows;
+    channel.stopMessage = message;
 }
 
 qint64 FormulaMathsEvaluator::failures(int index) const
@@ -151,10 +177,14 @@ QStringList FormulaMathsEvaluator::failureSummary() const
 {
     QStringList lines;
     for (const Channel &channel : m_compiled) {
-        if (channel.failures > 0)
-            lines << QStringLiteral("%1 rows of %2 failed: %3")
-                         .arg(channel.failures)
-                         .arg(channel.name, channel.firstMessage);
+        if (channel.failures == 0 && channel.stoppedAt == 0)
+            continue;
+        const QString message = channel.stoppedAt > 0
+            ? QStringLiteral("%1; not run again after row %2")
+                  .arg(channel.stopMessage, QString::number(channel.stoppedAt))
+            : channel.firstMessage;
+        lines << QStringLiteral("%1 rows of %2 failed: %3")
+                     .arg(QString::number(channel.failures), channel.name, message);
     }
     return lines;
 }

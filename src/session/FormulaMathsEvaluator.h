@@ -17,9 +17,19 @@ class TTalFormula;
 /// like a given one. Each channel has a component of its own, so that its formula is
 /// compiled once per variable list (once per import) and every row only runs the compiled
 /// code. The components have no dialogs: INPUT and MSG raise, and the row gets 0.
+///
+/// A channel whose formula hits a limit of the engine (its work budget, memory or call
+/// depth) in one row would hit it again in the next, spending the whole budget every time.
+/// It is stopped there: its later rows get 0 without running it. So is a channel that,
+/// over the import, uses more than kWorkPerRow units a row on average beyond one row's
+/// full budget, so that a formula staying just under the limit cannot take hours either.
 class FormulaMathsEvaluator : public MathsEvaluator
 {
 public:
+    /// Average work units a row that a channel may use over an import. A formula without
+    /// loops (at most 2047 characters) stays well below: it runs each instruction once.
+    static constexpr qint64 kWorkPerRow = 4096;
+
     /// Channels of \a channels, computed by components configured like \a model (options,
     /// locale and limits as they are when a variable list is first seen). Neither is owned.
     FormulaMathsEvaluator(const TTalFormula &model, const TMathsChannels &channels);
@@ -30,13 +40,15 @@ public:
     /// The maths channels' names, in table order.
     QStringList channelNames() const override;
     /// Runs channel \a index's compiled formula; a new variable list (every preparation makes one)
-    /// compiles every channel anew and starts the failure counts again. Failures are counted, then rethrown.
+    /// compiles every channel anew and starts the failure counts again. Failures are counted, then
+    /// rethrown. A stopped channel gives 0 without running; its rows count as failed.
     double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;
 
     /// One line per channel that failed in some rows since the last compilation:
-    /// "N rows of <channel> failed: <first message>".
+    /// "N rows of <channel> failed: <first message>", or for a stopped channel
+    /// "N rows of <channel> failed: <limit message>; not run again after row R".
     QStringList failureSummary() const;
     /// Rows of channel \a index that failed since the last compilation.
     qint64 failures(int index) const;
@@ -50,6 +62,7 @@ public:
 private:
     struct Channel;
     void compile(int num, const QStringList &vars);
+    static void stop(Channel &channel, const QString &message);
     void compileIfNew(int num, const QStringList &vars);
 
     const TTalFormula &m_model;

@@ -1,6 +1,7 @@
 #include "session/TKRO_Data.h"
 
 #include "formula/ApplicationFunctions.h"
+#include "formula/FormulaException.h"
 #include "session/MathsEvaluator.h"
 #include "session/SessionFileName.h"
 
@@ -206,7 +207,8 @@ QString TKRO_Data::TestFormula(const QString &Formula, int &ErrorCode)
         message = messageOf(e);
     }
     ErrorCode = FF.ErrStrPos();
-    if (FF.Error() != ER_Ok)
+    FTestRefused = FF.Error() != ER_Ok;
+    if (FTestRefused)
         return message;
 
     for (int i = 0; i < Num(); ++i) {
@@ -229,6 +231,10 @@ QString TKRO_Data::TestFormula(const QString &Formula, int &ErrorCode)
     try {
         message = QStringLiteral("Channel Value = ")
             + FF.ComputeStr(Formula, Num(), Fvars, &values);
+    } catch (const FormulaException &e) {
+        message = e.message();
+        ErrorCode = FF.ErrStrPos();
+        FTestRefused = e.kind() == FormulaException::Kind::Limit;
     } catch (const std::exception &e) {
         message = messageOf(e);
         ErrorCode = FF.ErrStrPos();

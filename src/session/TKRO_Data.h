@@ -51,6 +51,11 @@ public:
     /// 0. Gives "Channel Value = " and the result, the compile or run-time error's message,
     /// or "Operation was Canceled"; sets \a ErrorCode to the error's position.
     QString TestFormula(const QString &Formula, int &ErrorCode);
+    /// After TestFormula: the formula must not be added. It does not compile, or its test
+    /// run hit a limit of the formula engine (work, memory, nested calls), which it would
+    /// hit again in every row of an import. A run error such as a division by zero with
+    /// the test values does not refuse it.
+    bool TestRefused() const { return FTestRefused; }
     /// Boxes for TestFormula: its value prompts and the formula's own INPUT and MSG. Without
     /// an input box every prompt takes its default.
     void setTestDialogs(FormulaDialogs dialogs) { FTestDialogs = std::move(dialogs); }
@@ -154,6 +159,7 @@ private:
     TLogFile FLogFile;
     TTalFormula FF;
     bool FFunctionsRegistered = false;
+    bool FTestRefused = false;
     TMathsChannels FMathsChannels1;
     FormulaMathsEvaluator FFormulaMaths { FF, FMathsChannels1 };
     FormulaDialogs FTestDialogs;

@@ -35,11 +35,11 @@ TEST(FormulaControl, Constructs)
 TEST(FormulaControl, EndlessLoopsAndDeepCallsAreStopped)
 {
     expectAll({
-        {"WHILE 1 DO 0 WEND", "!Formula stopped: instruction limit exceeded"},
-        {"REPEAT 0 UNTIL 0 END", "!Formula stopped: instruction limit exceeded"},
+        {"WHILE 1 DO 0 WEND", "!Formula stopped: work limit exceeded"},
+        {"REPEAT 0 UNTIL 0 END", "!Formula stopped: work limit exceeded"},
     });
     TTalFormula f;
-    f.setMaxInstructions(1000);
+    f.setWorkLimit(1000);
     f.Compile("WHILE i < 100 DO $i++ WEND", 1, {"i"});
     TCalcArray vals{TCalcItem::number(0)};
     EXPECT_THROW(f.ComputeN(1, &vals), FormulaException);

@@ -18,6 +18,7 @@ struct Outcome
     QString error;
     int line = 0;
     int column = 0;
+    FormulaException::Kind kind = FormulaException::Kind::Evaluation;
 };
 
 inline std::ostream &operator<<(std::ostream &os, const Outcome &o)
@@ -50,6 +51,7 @@ inline Outcome run(const QString &formula, const QStringList &assignments = {},
         o.value = f.ComputeStr(formula, int(names.size()), names, &values);
     } catch (const FormulaException &e) {
         o.error = e.message();
+        o.kind = e.kind();
         o.line = e.line();
         o.column = e.column();
     }

@@ -1,6 +1,7 @@
 #include "FormulaTesting.h"
 
 #include "formula/FormulaFunctions.h"
+#include "formula/Opcode.h"
 #include "formula/TFormulaStack.h"
 
 using namespace zel;
@@ -56,10 +57,10 @@ TEST(FormulaMachine, OperatorStackKeepsCallMarkersWhole)
     S.Push(u'(');
     S.Push(3);
     S.Push(48);
-    S.Push(245);
+    S.Push(Opcode::CallBuiltin);
     S.Push(u'+');
     EXPECT_EQ(S.PopEx(), "+");
-    const QChar marker[] = {QChar(245), QChar(48), QChar(3)};
+    const QChar marker[] = {QChar(Opcode::CallBuiltin), QChar(48), QChar(3)};
     EXPECT_EQ(S.PopEx(), QString(marker, 3));
     EXPECT_EQ(S.Top(), u'(');
 }

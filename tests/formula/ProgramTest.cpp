@@ -192,7 +192,7 @@ TEST(FormulaProgram, StopsRunawayPrograms)
     TTalFormula f;
     f.setLocale(QLocale::c());
     f.CompileProgram("SUB spin WHILE 1 DO 0 WEND\nSUB deep(n) deep(n) + deep(n)");
-    f.setMaxInstructions(100000);
+    f.setWorkLimit(100000);
     EXPECT_THROW(f.RunSub("spin", nullptr), FormulaException);
     TCalcArray args = numbers({1});
     EXPECT_THROW(f.RunSub("deep", &args), FormulaException);

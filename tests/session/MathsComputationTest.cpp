@@ -144,6 +144,37 @@ TEST_F(MathsComputationTest, FailingRowsGetZeroAndTheOthersTheirValue)
     EXPECT_TRUE(summary[4].startsWith("3 rows of Broken failed: ")) << summary[4].toStdString();
 }
 
+TEST_F(MathsComputationTest, AChannelThatHitsALimitIsNotRunAgain)
+{
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddFormula("Spin", "IF RPM > 50 THEN WHILE 1 DO 0 WEND ELSE RPM ENDIF");
+    // Far below the limit in every row, but beyond what an import allows on average.
+    maths.AddFormula("Long", "LENGTH(STRINGOFCHAR('x', 200000)) + RPM * 0");
+    maths.AddFormula("Text", "STRINGOFCHAR('x', 100) * RPM");
+    maths.AddFormula("Half", "RPM / 2");
+    openTable({ "Spin", "Long", "Text", "Half" });
+    // 100000 units a row; Long uses half of them, so the import's allowance (the row's
+    // budget and kWorkPerRow a row) runs out in its third row.
+    data.F().setWorkLimit(100000);
+    ASSERT_LT(3 * FormulaMathsEvaluator::kWorkPerRow, 50000);
+    data.PrepareComputation({ "RPM", "Speed" });
+    const double rpm[] = { 10, 100, 20, 30, 40 };
+    for (const double value : rpm)
+        store(value, 1);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(cell("Spin", row), row == 0 ? 10 : 0) << "row " << row;
+        EXPECT_EQ(cell("Long", row), row < 3 ? 200000 : 0) << "row " << row;
+        EXPECT_EQ(cell("Half", row), rpm[row] / 2) << "row " << row;
+    }
+    const QString cut = QString(60, u'x') + "...";
+    EXPECT_EQ(data.FormulaMaths().failureSummary(),
+        QStringList({ "4 rows of Spin failed: Formula stopped: work limit exceeded; not run "
+                      "again after row 2",
+            "2 rows of Long failed: Formula stopped: work limit of the import exceeded; not run "
+            "again after row 3",
+            "5 rows of Text failed: '" + cut + "' is not a valid floating point value" }));
+}
+
 TEST_F(MathsComputationTest, AssignedVariablesPersistIntoLaterRows)
 {
     TMathsChannels &maths = data.MathsChannels1();
@@ -190,6 +221,32 @@ TEST_F(MathsComputationTest, TestFormulaMessages)
     cancel = false;
     answer = "0";
     EXPECT_EQ(data.TestFormula("RPM / (Speed - Speed)", error).contains("division by zero"), true);
+}
+
+TEST_F(MathsComputationTest, TestFormulaRefusesAFormulaThatHitsALimit)
+{
+    data.PrepareComputation({ "RPM", "Speed" });
+    struct Case
+    {
+        const char *formula;
+        const char *message;
+        bool refused;
+    };
+    const Case cases[] = {
+        { "WHILE RPM >= 0 DO 0 WEND", "Formula stopped: work limit exceeded", true },
+        { "COUNT(STRINGOFCHAR('x', 16777216), STRINGOFCHAR('y', 16777216), STRINGOFCHAR('z', "
+          "2000000))",
+            "Formula stopped: texts need too much memory", true },
+        { "RPM +", "Syntax error", true },
+        // A run-time error with the test values (all 0) does not refuse a formula.
+        { "RPM / Speed", "Invalid floating point operation", false },
+        { "RPM + 2", "Channel Value = 2", false },
+    };
+    for (const Case &c : cases) {
+        int error = -1;
+        EXPECT_EQ(data.TestFormula(c.formula, error), c.message) << c.formula;
+        EXPECT_EQ(data.TestRefused(), c.refused) << c.formula;
+    }
 }
 
 TEST_F(MathsComputationTest, TestFormulaCompilesWithoutVariables)

@@ -52,6 +52,8 @@ TEST_F(ZelMathsTest, ChangesAreListedAndBadOnesRefused)
         { { "--add", "Bad=ECU_RPM +" }, "zel maths: " },
         // Other maths channels are unknown during an import, so naming one is refused.
         { { "--add", "Chain=Half + 1" }, "Unknown identifier 'Half'" },
+        // An import would spend the whole budget on every row.
+        { { "--add", "Spin=WHILE 1 DO 0 WEND" }, "work limit exceeded" },
         { { "--add", "GPSSpeed=1" }, "\"GPSSpeed\" is a column of the session log" },
         { { "--add", "ecu_rpm=1" }, "\"ecu_rpm\" is a column of the session log" },
         { { "--add", "ThisNameIsLongerThan20=1" }, "20" },

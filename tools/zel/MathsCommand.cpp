@@ -3,7 +3,6 @@
 #include "card/CardColumns.h"
 #include "card/CardPaths.h"
 #include "common/Error.h"
-#include "formula/TFormulaError.h"
 #include "logger/TMathsChannels.h"
 #include "session/TKRO_Data.h"
 
@@ -140,7 +139,7 @@ int runMathsCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         data.PrepareComputation(columns.logChannels());
         int position = -1;
         const QString message = data.TestFormula(options->value, position);
-        if (data.F().Error() != ER_Ok) {
+        if (data.TestRefused()) {
             err << "zel maths: " << message.simplified() << " (position " << position << ")\n";
             return 1;
         }
