@@ -74,11 +74,10 @@ void TKROSettings::LoadSettingsTable()
     FSettingsTable.open(FSettingsFileName);
     const qint64 got = FSettingsTable.read(&Settings, kRecordSize);
     if (got < kRecordSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the logger "
-                                      "settings; the missing settings were cleared.")
-                           .arg(FSettingsFileName)
-                           .arg(got)
-                           .arg(kRecordSize);
+        FLoadWarning
+            = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the logger "
+                             "settings; the missing settings were cleared.")
+                  .arg(FSettingsFileName, QString::number(got), QString::number(kRecordSize));
     }
     Initialise();
     FActive = true;

@@ -16,9 +16,7 @@ void TKROTrack::LoadTrackTable()
     if (got < kFileSize) {
         FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of a line file; "
                                       "the missing lines were cleared.")
-                           .arg(FTrackFileName)
-                           .arg(got)
-                           .arg(kFileSize);
+                           .arg(FTrackFileName, QString::number(got), QString::number(kFileSize));
     }
     for (int i = 0; i < kLineCount; ++i) {
         switch (FTrackData[std::size_t(i)].RecType) {

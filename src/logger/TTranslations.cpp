@@ -33,11 +33,10 @@ void TTranslations::LoadTranslationTables()
     FTranslationTable.open(FtranslationFileName);
     const qint64 got = FTranslationTable.read(FTranslationTables.data(), kFileSize);
     if (got < kFileSize) {
-        FLoadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the channel "
-                                      "translations; the missing translations were cleared.")
-                           .arg(FtranslationFileName)
-                           .arg(got)
-                           .arg(kFileSize);
+        FLoadWarning
+            = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of the channel "
+                             "translations; the missing translations were cleared.")
+                  .arg(FtranslationFileName, QString::number(got), QString::number(kFileSize));
     }
     FActive = true;
     if (OnloadTable)

@@ -70,9 +70,9 @@ void LogImport::defineColumns(const TDataDictionary &header)
         if (name.isEmpty())
             name = QStringLiteral("Channel_%1").arg(j);
         if (table.findColumn(name) >= 0) {
-            while (table.findColumn(QStringLiteral("%1_%2").arg(name).arg(clash)) >= 0)
+            while (table.findColumn(QStringLiteral("%1_%2").arg(name, QString::number(clash))) >= 0)
                 ++clash;
-            name = QStringLiteral("%1_%2").arg(name).arg(clash++);
+            name = QStringLiteral("%1_%2").arg(name, QString::number(clash++));
         }
         table.addColumn(name, ColumnType::Real);
         const int column = table.columnCount() - 1;
@@ -128,7 +128,7 @@ void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     }
     const QString path = freeFileName(
-        folder, QStringLiteral("%1_%2").arg(logStem(rawLogPath)).arg(part), QStringLiteral(".KRO"));
+        folder, logStem(rawLogPath) + u'_' + QString::number(part), QStringLiteral(".KRO"));
     table.saveToFile(path);
     m_savedParts << path;
     m_splitFolder = folder;
