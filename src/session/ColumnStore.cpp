@@ -200,7 +200,7 @@ void ColumnStore::appendEmpty(size_t count)
     if (count == 1) {
         visitValues(*this, [](auto &values) {
             if constexpr (isTextCells<decltype(values)>)
-                values.resize(values.size() + 1);
+                values.appendEmpty();
             else
                 values.emplace_back();
         });

@@ -25,6 +25,8 @@ public:
 
     /// Reserves room for \a rows rows.
     void reserve(size_t rows) { m_slots.reserve(rows); }
+    /// Appends one empty row.
+    void appendEmpty() { m_slots.push_back(0); }
     /// Keeps the first \a rows rows, or adds empty rows up to \a rows.
     void resize(size_t rows);
     /// Removes row \a row; later rows move down by one.
