@@ -26,10 +26,8 @@ qint64 CardTableFile::load(const QString &path, void *data, qint64 size)
     m_onFile = QByteArray(static_cast<const char *>(data), got);
     if (got < size) {
         m_loadWarning = QStringLiteral("\"%1\" holds only %2 of the %3 bytes of %4; %5.")
-                            .arg(path)
-                            .arg(got)
-                            .arg(size)
-                            .arg(m_contents, m_lostPart);
+                            .arg(path, QString::number(got), QString::number(size),
+                                m_contents, m_lostPart);
     }
     return got;
 }

@@ -34,6 +34,68 @@ LogFileError notALog(const QString &fileName, const QString &reason)
     return LogFileError(quoted(fileName) + QStringLiteral(" is not a KRO log: ") + reason);
 }
 
+/// The longest record a dash writes: every one of the 48 channels logged, 4 bytes each.
+constexpr int kMaxLogRecordLength = logRecordLength(4 * kMaxLogChannels);
+
+/// True when the meaningful characters of a header text hold a control character that no
+/// dash writes there: NUL counts as padding, and the two condition texts are typed in
+/// multi-line boxes, so they may break lines and hold tabs.
+template <int N> bool holdsControlCharacters(const ShortString<N> &text, bool multiLine)
+{
+    for (int i = 0; i < text.length(); ++i) {
+        const auto c = static_cast<unsigned char>(text.Chars[i]);
+        if (multiLine && (c == '\t' || c == '\n' || c == '\r'))
+            continue;
+        if ((c != 0 && c < 0x20) || c == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+/// Why a header cannot come from a dash, or an empty string when it can. The limits are
+/// those of every log a dash writes, so that a file of another kind (a saved table, a text)
+/// is refused instead of being read as records of garbage.
+QString implausibleHeader(const TDataDictionary &h)
+{
+    const int channels = h.NumberOfChannels;
+    const int length = h.LogRecordLength;
+    if (channels > kMaxLogChannels)
+        return QStringLiteral("invalid log header: %1 channels, at most %2")
+            .arg(QString::number(channels), QString::number(kMaxLogChannels));
+    if (length < kMinLogRecordLength)
+        return QStringLiteral("invalid log header: record length %1").arg(length);
+    if (length < logRecordLength(4 * channels))
+        return QStringLiteral("invalid log header: record length %1 is too short for %2 channels")
+            .arg(QString::number(length), QString::number(channels));
+    if (length > kMaxLogRecordLength)
+        return QStringLiteral("invalid log header: record length %1, at most %2")
+            .arg(QString::number(length), QString::number(kMaxLogRecordLength));
+
+    const struct
+    {
+        const char *what;
+        bool bad;
+    } texts[] = {
+        { "the track name", holdsControlCharacters(h.TrackName, false) },
+        { "the vehicle", holdsControlCharacters(h.Vehicle, false) },
+        { "the driver name", holdsControlCharacters(h.DriverName, false) },
+        { "the track condition", holdsControlCharacters(h.TrackConditiion, true) },
+        { "the weather condition", holdsControlCharacters(h.WeatherCondition, true) },
+    };
+    for (const auto &text : texts) {
+        if (text.bad)
+            return QStringLiteral("invalid log header: %1 holds control characters")
+                .arg(QLatin1String(text.what));
+    }
+    for (int j = 0; j < kMaxLogChannels; ++j) {
+        if (holdsControlCharacters(h.ChannelNames[j], false))
+            return QStringLiteral("invalid log header: the name of channel position %1 holds "
+                                  "control characters")
+                .arg(j);
+    }
+    return {};
+}
+
 /// Reads until count bytes arrived, the file ends, or an error; returns -1 on error.
 ssize_t readAt(int fd, char *data, std::uint64_t count, std::uint64_t offset)
 {
@@ -115,9 +177,8 @@ void TLogFile::OpenLogFile()
         throw systemError("Cannot read", FLogFileName, errno);
     if (std::uint64_t(got) < kHeaderSize)
         throw notALog(FLogFileName, tooShort);
-    if (header.LogRecordLength < kMinLogRecordLength)
-        throw notALog(FLogFileName, QStringLiteral("invalid log header: record length %1")
-                                        .arg(header.LogRecordLength));
+    if (const QString fault = implausibleHeader(header); !fault.isEmpty())
+        throw notALog(FLogFileName, fault);
 
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     FFile = guard.release();

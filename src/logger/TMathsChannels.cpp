@@ -3,6 +3,7 @@
 #include "common/AnsiText.h"
 #include "logger/LoggerTableError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -229,16 +230,27 @@ QString TMathsChannels::NameError(const QString &name)
 {
     if (name.isEmpty())
         return QStringLiteral("A maths channel or variable needs a name.");
+    // Checked before any message quotes the name, so that no message carries a line break.
+    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
+    if (std::any_of(name.cbegin(), name.cend(), isControl)) {
+        return QStringLiteral("A maths channel or variable name cannot hold tabs, line breaks "
+                              "or other control characters.");
+    }
     if (name.size() > kMathsNameLength) {
         return QStringLiteral("The name \"%1\" has %2 characters; a maths channel or variable "
                               "name has at most %3.")
-            .arg(name)
-            .arg(name.size())
-            .arg(kMathsNameLength);
+            .arg(name, QString::number(name.size()), QString::number(kMathsNameLength));
     }
     if (fromAnsi(toAnsi(name)) != name) {
         return QStringLiteral("The name \"%1\" has characters that the logger cannot store; "
                               "use letters, digits and signs of the Western European code page.")
+            .arg(name);
+    }
+    // The name becomes a column name, and columns reach other programs as comma-separated,
+    // double-quoted fields.
+    if (name.contains(u',') || name.contains(u'"')) {
+        return QStringLiteral("The name \"%1\" holds a comma or a double quote; a maths "
+                              "channel or variable name cannot hold either.")
             .arg(name);
     }
     return {};

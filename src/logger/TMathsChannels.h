@@ -94,7 +94,8 @@ public:
     QStringList FormulaText(int Index) const;
 
     /// Why name cannot be stored as a maths channel or variable name so that it is found
-    /// again (empty, over 20 characters, or outside the card's code page); empty when it can.
+    /// again and serves as a column name (empty, over 20 characters, outside the card's code
+    /// page, or holding a control character, a comma or a double quote); empty when it can.
     static QString NameError(const QString &name);
 
 signals:

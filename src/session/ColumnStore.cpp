@@ -119,6 +119,10 @@ void gather(std::vector<T> &target, const std::vector<T> &source, const std::vec
         target.push_back(source[row]);
 }
 
+// Text cells keep their own layout; every other column keeps a std::vector of its values.
+template <typename Values>
+constexpr bool isTextCells = std::is_same_v<std::decay_t<Values>, TextCells>;
+
 // Calls f(first, count) for each run of consecutive row numbers in rows, in order.
 template <typename F> void forEachRun(const std::vector<uint32_t> &rows, F &&f)
 {
@@ -156,6 +160,21 @@ template <typename Self, typename F> decltype(auto) ColumnStore::visitValues(Sel
     return f(self.m_bytes);
 }
 
+// Only for the fixed-width types: their values are saved and loaded straight from memory.
+template <typename Self, typename F> decltype(auto) ColumnStore::visitNumbers(Self &self, F &&f)
+{
+    switch (self.m_def.type) {
+    case ColumnType::Integer:
+        return f(self.m_integers);
+    case ColumnType::LongWord:
+        return f(self.m_longWords);
+    case ColumnType::Boolean:
+        return f(self.m_booleans);
+    default:
+        return f(self.m_reals);
+    }
+}
+
 ColumnStore::ColumnStore(ColumnDef def)
     : m_def(std::move(def))
 { }
@@ -179,7 +198,12 @@ void ColumnStore::reserve(size_t rows)
 void ColumnStore::appendEmpty(size_t count)
 {
     if (count == 1) {
-        visitValues(*this, [](auto &values) { values.emplace_back(); });
+        visitValues(*this, [](auto &values) {
+            if constexpr (isTextCells<decltype(values)>)
+                values.appendEmpty();
+            else
+                values.emplace_back();
+        });
         m_empties.pushBack(true);
         return;
     }
@@ -227,7 +251,12 @@ void ColumnStore::truncate(size_t rows)
 
 void ColumnStore::eraseRow(size_t row)
 {
-    visitValues(*this, [row](auto &values) { values.erase(values.begin() + ptrdiff_t(row)); });
+    visitValues(*this, [row](auto &values) {
+        if constexpr (isTextCells<decltype(values)>)
+            values.erase(row);
+        else
+            values.erase(values.begin() + ptrdiff_t(row));
+    });
     m_empties.erase(row);
 }
 
@@ -235,7 +264,8 @@ void ColumnStore::clearRows()
 {
     visitValues(*this, [](auto &values) {
         values.clear();
-        values.shrink_to_fit();
+        if constexpr (!isTextCells<decltype(values)>)
+            values.shrink_to_fit();
     });
     m_empties.clear();
 }
@@ -243,26 +273,28 @@ void ColumnStore::clearRows()
 void ColumnStore::appendRows(const ColumnStore &source, const std::vector<uint32_t> &rows)
 {
     const size_t oldRows = rowCount();
+    visitValues(*this, [&](auto &values) {
+        using Values = std::decay_t<decltype(values)>;
+        const Values &from = *static_cast<const Values *>(valuesOf(source));
+        if constexpr (isTextCells<Values>) {
+            values.appendRows(from, rows);
+        } else if (&source == this) {
+            gather(values, from, rows);
+        } else {
+            // Views are mostly long runs of consecutive rows: each run is copied as a block.
+            values.reserve(values.size() + rows.size());
+            forEachRun(rows, [&](uint32_t first, size_t count) {
+                values.insert(
+                    values.end(), from.begin() + first, from.begin() + first + ptrdiff_t(count));
+            });
+        }
+    });
     if (&source == this) {
-        visitValues(*this, [&](auto &values) {
-            using Vector = std::decay_t<decltype(values)>;
-            gather(values, *static_cast<const Vector *>(valuesOf(source)), rows);
-        });
         m_empties.reserve(oldRows + rows.size());
         for (uint32_t row : rows)
             m_empties.pushBack(source.m_empties.test(row));
         return;
     }
-    // Views are mostly long runs of consecutive rows: each run is copied as a block.
-    visitValues(*this, [&](auto &values) {
-        using Vector = std::decay_t<decltype(values)>;
-        const Vector &from = *static_cast<const Vector *>(valuesOf(source));
-        values.reserve(values.size() + rows.size());
-        forEachRun(rows, [&](uint32_t first, size_t count) {
-            values.insert(
-                values.end(), from.begin() + first, from.begin() + first + ptrdiff_t(count));
-        });
-    });
     forEachRun(rows, [&](uint32_t first, size_t count) {
         m_empties.appendRange(source.m_empties, first, count);
     });
@@ -271,8 +303,12 @@ void ColumnStore::appendRows(const ColumnStore &source, const std::vector<uint32
 void ColumnStore::copyCell(size_t row, const ColumnStore &source, size_t sourceRow)
 {
     visitValues(*this, [&](auto &values) {
-        using Vector = std::decay_t<decltype(values)>;
-        values[row] = (*static_cast<const Vector *>(valuesOf(source)))[sourceRow];
+        using Values = std::decay_t<decltype(values)>;
+        const auto &value = (*static_cast<const Values *>(valuesOf(source)))[sourceRow];
+        if constexpr (isTextCells<Values>)
+            values.set(row, value);
+        else
+            values[row] = value;
     });
     m_empties.set(row, source.m_empties.test(sourceRow));
 }
@@ -284,7 +320,12 @@ const void *ColumnStore::valuesOf(const ColumnStore &store)
 
 void ColumnStore::setNull(size_t row)
 {
-    visitValues(*this, [row](auto &values) { values[row] = {}; });
+    visitValues(*this, [row](auto &values) {
+        if constexpr (isTextCells<decltype(values)>)
+            values.set(row, {});
+        else
+            values[row] = {};
+    });
     m_empties.set(row, true);
 }
 
@@ -492,7 +533,7 @@ void ColumnStore::storeText(size_t row, const QString &value)
         setNull(row);
         return;
     }
-    m_texts[row] = m_def.type == ColumnType::Text ? cutText(value, m_def.size) : value;
+    m_texts.set(row, m_def.type == ColumnType::Text ? cutText(value, m_def.size) : value);
     m_empties.set(row, false);
 }
 
@@ -759,14 +800,14 @@ const void *ColumnStore::fixedData() const
 {
     if (isVariableWidth())
         return nullptr;
-    return visitValues(*this, [](const auto &values) -> const void * { return values.data(); });
+    return visitNumbers(*this, [](const auto &values) -> const void * { return values.data(); });
 }
 
 size_t ColumnStore::fixedDataSize() const
 {
     if (isVariableWidth())
         return 0;
-    return visitValues(*this, [](const auto &values) -> size_t {
+    return visitNumbers(*this, [](const auto &values) -> size_t {
         return values.size() * sizeof(typename std::decay_t<decltype(values)>::value_type);
     });
 }
@@ -801,19 +842,17 @@ void ColumnStore::loadData(const unsigned char *data, size_t dataSize, const uns
                  .arg((rows + 7) / 8));
     }
     if (!isVariableWidth()) {
-        visitValues(*this, [&](auto &values) {
+        visitNumbers(*this, [&](auto &values) {
             using Value = typename std::decay_t<decltype(values)>::value_type;
-            if constexpr (std::is_trivially_copyable_v<Value>) {
-                if (dataSize != rows * sizeof(Value)) {
-                    fail(QStringLiteral("data holds %1 bytes where %2 rows need %3")
-                             .arg(dataSize)
-                             .arg(rows)
-                             .arg(rows * sizeof(Value)));
-                }
-                values.resize(rows);
-                if (dataSize)
-                    std::memcpy(values.data(), data, dataSize);
+            if (dataSize != rows * sizeof(Value)) {
+                fail(QStringLiteral("data holds %1 bytes where %2 rows need %3")
+                         .arg(dataSize)
+                         .arg(rows)
+                         .arg(rows * sizeof(Value)));
             }
+            values.resize(rows);
+            if (dataSize)
+                std::memcpy(values.data(), data, dataSize);
         });
         if (m_def.type == ColumnType::Boolean) {
             for (size_t row = 0; row < rows; ++row) {
@@ -857,7 +896,7 @@ void ColumnStore::loadData(const unsigned char *data, size_t dataSize, const uns
                     fail(QStringLiteral("row %1 is longer than %2 characters")
                              .arg(row)
                              .arg(m_def.size));
-                m_texts[row] = std::move(text);
+                m_texts.set(row, std::move(text));
             } else {
                 if (m_def.type == ColumnType::Bytes && length != uint32_t(m_def.size))
                     fail(QStringLiteral("row %1 holds %2 bytes, not %3")

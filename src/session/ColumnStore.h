@@ -2,6 +2,7 @@
 
 #include "session/ColumnDef.h"
 #include "session/RowBitmap.h"
+#include "session/TextCells.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,9 +14,10 @@
 
 namespace zel {
 
-/// The values of one record table column: one typed vector (only the one the type needs)
-/// plus a bitmap of empty cells. An empty cell always holds 0 or an empty string, so readers
-/// of the raw vectors see 0 for it. Text and memo cells treat the empty string as empty.
+/// The values of one record table column: one typed vector, or the text cells of a text or
+/// memo column (only the one the type needs), plus a bitmap of empty cells. An empty cell
+/// always holds 0 or an empty string, so readers of the raw vectors see 0 for it. Text and
+/// memo cells treat the empty string as empty.
 class ColumnStore
 {
 public:
@@ -129,13 +131,14 @@ private:
     bool isVariableWidth() const;
     static const void *valuesOf(const ColumnStore &store);
     template <typename Self, typename F> static decltype(auto) visitValues(Self &self, F &&f);
+    template <typename Self, typename F> static decltype(auto) visitNumbers(Self &self, F &&f);
 
     ColumnDef m_def;
     std::vector<int32_t> m_integers;
     std::vector<uint32_t> m_longWords;
     std::vector<double> m_reals;
     std::vector<uint8_t> m_booleans;
-    std::vector<QString> m_texts;
+    TextCells m_texts;
     std::vector<QByteArray> m_bytes;
     RowBitmap m_empties;
 };

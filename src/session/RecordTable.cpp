@@ -54,8 +54,7 @@ void RecordTable::addColumn(const QString &name, ColumnType type, int size)
         throw RecordTableError(QStringLiteral("Column '%1' already exists").arg(trimmed));
     if (isSizedType(type) && (size <= 0 || size > kMaxColumnSize)) {
         throw RecordTableError(QStringLiteral("Column '%1' needs a size from 1 to %2")
-                                   .arg(trimmed)
-                                   .arg(kMaxColumnSize));
+                                   .arg(trimmed, QString::number(kMaxColumnSize)));
     }
     m_data.columns.emplace_back(ColumnDef { trimmed, type, isSizedType(type) ? size : 0 });
     m_columnByName.insert(folded(trimmed), columnCount() - 1);
@@ -678,10 +677,9 @@ bool RecordTable::Locate(const QString &fields, const QVariantList &values)
     requireOpen();
     const std::vector<int> columns = resolveFields(fields);
     if (columns.empty() || size_t(values.size()) != columns.size()) {
-        throw RecordTableError(QStringLiteral("Locate on \"%1\" needs %2 values, got %3")
-                                   .arg(fields)
-                                   .arg(columns.size())
-                                   .arg(values.size()));
+        throw RecordTableError(
+            QStringLiteral("Locate on \"%1\" needs %2 values, got %3")
+                .arg(fields, QString::number(columns.size()), QString::number(values.size())));
     }
     checkBrowseMode();
     const auto keys = keysFor(columns, values);

@@ -23,7 +23,7 @@ QString freeFileName(const QString &folder, const QString &stem, const QString &
         taken.insert(entry.toCaseFolded());
     QString name = stem + extension;
     for (int n = 2; taken.contains(name.toCaseFolded()); ++n)
-        name = QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(extension);
+        name = QStringLiteral("%1 (%2)%3").arg(stem, QString::number(n), extension);
     return dir.filePath(name);
 }
 

@@ -141,7 +141,8 @@ void readColumns(SqliteDatabase &db, const QString &path, TableData &data)
             = isSizedType(def.type) ? size > 0 && size <= kMaxColumnSize : size == 0;
         if (!sizeValid)
             fail(path,
-                QStringLiteral("column '%1' has the invalid size %2").arg(def.name).arg(size));
+                QStringLiteral("column '%1' has the invalid size %2")
+                    .arg(def.name, QString::number(size)));
         def.size = int(size);
 
         const unsigned char *blob = columns.columnBlob(4);

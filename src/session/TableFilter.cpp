@@ -48,8 +48,7 @@ public:
     [[noreturn]] void fail(const QString &reason) const
     {
         throw RecordTableError(QStringLiteral("Invalid filter \"%1\": %2 at position %3")
-                                   .arg(m_text, reason)
-                                   .arg(m_pos + 1));
+                                   .arg(m_text, reason, QString::number(m_pos + 1)));
     }
 
 private:

@@ -228,16 +228,16 @@ TEST_F(KROSettingsTest, ShortFileClearsWhatItLacksAndSaysSo)
     QByteArray card = noise(kSize, 2);
     card[283] = 3;
     writeAll(path("A.prm"), card);
-    writeAll(path("B.prm"), QByteArray(300, '\x11'));
+    writeAll(path("B%2.prm"), QByteArray(300, '\x11'));
 
     TKROSettings settings;
     settings.setSettingsFileName(path("A.prm"));
     settings.LoadSettingsTable();
-    settings.setSettingsFileName(path("B.prm"));
+    settings.setSettingsFileName(path("B%2.prm"));
     settings.LoadSettingsTable();
 
     EXPECT_TRUE(settings.wasShort());
-    EXPECT_TRUE(settings.loadWarning().contains(path("B.prm")));
+    EXPECT_TRUE(settings.loadWarning().contains(path("B%2.prm")));
     const auto *bytes = reinterpret_cast<const unsigned char *>(&settings.settings());
     EXPECT_EQ(bytes[299], 0x11);
     for (int i = 300; i < kSize; ++i)
@@ -245,7 +245,7 @@ TEST_F(KROSettingsTest, ShortFileClearsWhatItLacksAndSaysSo)
     EXPECT_EQ(settings.settings().DataDict.DriverName.length(), 0);
 
     settings.CloseSettingsTable();
-    const QByteArray saved = readAll(path("B.prm"));
+    const QByteArray saved = readAll(path("B%2.prm"));
     ASSERT_EQ(saved.size(), kSize);
     EXPECT_EQ(saved.mid(kDataSize, 48), QByteArray(48, '\0'));
     EXPECT_EQ(readAll(path("A.prm")), card);

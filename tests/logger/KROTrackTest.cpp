@@ -175,10 +175,10 @@ TEST_F(KROTrackTest, HostileFilesStayInsideTheirRecords)
     // Short: what the file lacks is cleared, not kept from the file before.
     QByteArray shortFile = lineFile({ { 0, 1 }, { 1, 2 } }).left(2 * kLine + 50);
     shortFile[52] = char(255); // Description length byte of record 0
-    writeAll(path("Short.prc"), shortFile);
-    load(track, "Short.prc");
+    writeAll(path("Short%2.prc"), shortFile);
+    load(track, "Short%2.prc");
     EXPECT_TRUE(track.wasShort());
-    EXPECT_TRUE(track.loadWarning().contains(path("Short.prc")));
+    EXPECT_TRUE(track.loadWarning().contains(path("Short%2.prc")));
     EXPECT_EQ(track.RecordCount(), 2);
     EXPECT_EQ(track.LastSectorRecord(), 1);
     EXPECT_EQ(track.TrackData()[0].Description.toString().size(), 31);

@@ -3,6 +3,7 @@
 #include "logger/TMathsChannels.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -439,11 +440,11 @@ TEST_F(MathsChannelsTest, ShortFileDropsTheRecordItCutsAndNothingOfTheLastCardSu
     putRecord(whole, 129, 1, "Cut", 8);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.size);
-        table.setMathsFileName(path("Short.prm"));
-        writeAll(path("Short.prm"), whole.left(c.size));
+        table.setMathsFileName(path("Short%2.prm"));
+        writeAll(path("Short%2.prm"), whole.left(c.size));
         table.LoadMathsTables();
         EXPECT_TRUE(table.wasShort());
-        EXPECT_TRUE(table.loadWarning().contains(path("Short.prm")));
+        EXPECT_TRUE(table.loadWarning().contains(path("Short%2.prm")));
         EXPECT_EQ(table.RecordCount(), c.formulas);
         EXPECT_EQ(table.VarCount(), c.variables);
         table.CloseMathsTables();
@@ -453,7 +454,7 @@ TEST_F(MathsChannelsTest, ShortFileDropsTheRecordItCutsAndNothingOfTheLastCardSu
             std::memcpy(expected.data() + i * kRecord, whole.constData() + i * kRecord, kRecord);
         for (int i = 128; i < 128 + c.variables; ++i)
             std::memcpy(expected.data() + i * kRecord, whole.constData() + i * kRecord, kRecord);
-        EXPECT_EQ(readAll(path("Short.prm")), expected);
+        EXPECT_EQ(readAll(path("Short%2.prm")), expected);
     }
 }
 
@@ -511,9 +512,27 @@ TEST_F(MathsChannelsTest, NameErrorRefusesNamesThatCannotBeFoundAgain)
         { "", false },
         { QStringLiteral("Slip \u03a9"), false },
         { QStringLiteral("Smile \U0001F600"), false },
+        // Names become column names and lines of tab-separated listings.
+        { "Oil\tTemp", false },
+        { "Oil\nTemp", false },
+        { "Oil\rTemp", false },
+        { "Fake\x1b[2KLine", false },
+        { "Rubout\x7f", false },
+        { QStringLiteral("Next\u0085Line"), false },
+        { "Oil, Temp", false },
+        { "Oil \"Temp\"", false },
+        { "Oil\tTemp that is far too long", false },
     };
-    for (const auto &[name, ok] : cases)
-        EXPECT_EQ(TMathsChannels::NameError(name).isEmpty(), ok) << name.toStdString();
+    for (const auto &[name, ok] : cases) {
+        const QString error = TMathsChannels::NameError(name);
+        EXPECT_EQ(error.isEmpty(), ok) << name.toStdString();
+        // The message reaches a terminal: it never carries a control character of the name.
+        EXPECT_FALSE(std::any_of(error.cbegin(), error.cend(), [](QChar c) {
+            return c.category() == QChar::Other_Control;
+        })) << error.toStdString();
+    }
+    const QString percent = QStringLiteral("%2 and %3 make it far too long");
+    EXPECT_TRUE(TMathsChannels::NameError(percent).contains(percent));
 
     // Every accepted name is found again after a save and a load.
     table.CreateMathsTables();

@@ -100,10 +100,11 @@ protected:
 
 TEST_F(TLogFileTest, HeaderFieldsAreReadAtTheirOffsets)
 {
+    // Printable noise everywhere, so that the header still reads as one a dash could write.
     QByteArray image(kHeader, '\0');
     for (int k = 0; k < kHeader; ++k)
-        image[k] = char((k * 31 + 7) & 0xFF);
-    put<quint16>(image, 1, 0x1234);
+        image[k] = char(0x20 + (k * 31 + 7) % 95);
+    put<quint16>(image, 1, 0x0104);
     put<quint16>(image, 7, 0xBEEF);
     put<double>(image, 667, 45000.25);
     image[59] = char(255); // Vehicle: a length byte past the field reads 47 characters
@@ -143,7 +144,7 @@ TEST_F(TLogFileTest, HeaderFieldsAreReadAtTheirOffsets)
         SCOPED_TRACE(f.name);
         EXPECT_EQ(std::memcmp(f.data, image.constData() + f.offset, std::size_t(f.size)), 0);
     }
-    EXPECT_EQ(quint16(h.LogRecordLength), 0x1234);
+    EXPECT_EQ(quint16(h.LogRecordLength), 0x0104);
     EXPECT_EQ(quint16(h.LastLap), 0xBEEF);
     EXPECT_EQ(double(h.Date), 45000.25);
     EXPECT_EQ(h.Vehicle.toString().size(), 47);
@@ -284,21 +285,35 @@ TEST_F(TLogFileTest, FirstOnAHeaderOnlyLogLeavesTheRecordAllZeroAfterAnotherLog)
     EXPECT_EQ(opens, 2);
 }
 
-TEST_F(TLogFileTest, HostileRecordLengths)
+TEST_F(TLogFileTest, RecordLengthsMustFitTheChannelCount)
 {
     struct Case
     {
+        int channels;
         int length;
-        bool accepted;
+        QString refusal; ///< empty when the header is read
     };
-    const Case cases[] = {{0, false}, {79, false}, {80, true}, {268, true},
-                          {269, true}, {300, true}, {65535, true}};
+    const Case cases[] = {
+        { 3, 0, "record length 0" },
+        { 3, 79, "record length 79" },
+        { 0, 80, {} },
+        { 3, 91, "record length 91 is too short for 3 channels" },
+        { 3, 92, {} },
+        { 3, 268, {} },
+        { 47, 268, {} },
+        { 48, 268, "record length 268 is too short for 48 channels" },
+        { 48, 272, {} },
+        { 3, 273, "record length 273, at most 272" },
+        { 3, 65535, "record length 65535, at most 272" },
+        { 49, 276, "49 channels, at most 48" },
+        { 255, 300, "255 channels, at most 48" },
+    };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.length);
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, length " << c.length);
         events.clear();
         QByteArray image = rawLog({}, 3);
+        image[0] = char(c.channels);
         put<quint16>(image, 1, quint16(c.length));
-        image[0] = char(255); // NumberOfChannels is not trusted for sizes
         for (quint32 id = 1; id <= 3; ++id) {
             QByteArray rec(c.length, char(0xAB)); // 0xAB marks bytes past the buffer
             if (c.length >= 4)
@@ -308,14 +323,13 @@ TEST_F(TLogFileTest, HostileRecordLengths)
             image += rec;
         }
         const QString file = write(image);
-        if (!c.accepted) {
+        if (!c.refusal.isEmpty()) {
             try {
                 open(file);
                 ADD_FAILURE() << "opened";
             } catch (const LogFileError &e) {
                 EXPECT_EQ(QString::fromStdString(e.what()),
-                          '"' + file + "\" is not a KRO log: invalid log header: record length "
-                              + QString::number(c.length));
+                    '"' + file + "\" is not a KRO log: invalid log header: " + c.refusal);
             }
             EXPECT_FALSE(reader.active());
             EXPECT_TRUE(reader.EOL());
@@ -328,10 +342,90 @@ TEST_F(TLogFileTest, HostileRecordLengths)
         if (c.length >= 268) {
             EXPECT_EQ(float(reader.record().ChannelData[47]), 3.0f);
         } else {
-            EXPECT_TRUE(isAllZero(&reader.record().ChannelData[1], 47 * 4));
+            const auto *bytes = reinterpret_cast<const char *>(&reader.record());
+            EXPECT_TRUE(isAllZero(bytes + c.length, std::size_t(268 - c.length)));
         }
         opens = 0;
         reader.CloseLogFile();
+    }
+}
+
+TEST_F(TLogFileTest, FilesThatNoDashWritesAreRefused)
+{
+    // A saved session log and CSV texts renamed to ".Dsh": each would read as records of
+    // garbage.
+    QByteArray sqlite("SQLite format 3\0\x10\0\x01\x01\0\x40\x20\x20", 24);
+    sqlite.append(8192 - sqlite.size(), '\0');
+    const auto csv = [](const QByteArray &line) {
+        QByteArray text;
+        while (text.size() < 3 * kHeader)
+            text += line;
+        return text;
+    };
+    const auto logWith = [](auto edit) {
+        RawLogWriter writer({ "RPM", "Oil", "Water" });
+        edit(writer.header());
+        writer.appendRecord(recordWithId(1));
+        return writer.bytes();
+    };
+    struct Case
+    {
+        const char *name;
+        QByteArray image;
+        QString refusal; ///< empty when the log is read
+    };
+    const Case cases[] = {
+        { "saved table", sqlite, "83 channels, at most 48" },
+        { "csv", csv("RecordType,GPSLat,GPSLong\r\n2,,\r\n1,52000000,4000000\r\n"),
+            "82 channels, at most 48" },
+        { "quoted csv", csv("\"RecordType\",\"GPSLat\"\n1,2\n"),
+            "record length 25938, at most 272" },
+        { "csv of numbers", csv("0,1.5,2\n"), "record length 12588, at most 272" },
+        { "escape in a channel name",
+            logWith([](TDataDictionary &h) { h.ChannelNames[1].assign("Oil\x1b[2J"); }),
+            "the name of channel position 1 holds control characters" },
+        { "tab in a channel name",
+            logWith([](TDataDictionary &h) { h.ChannelNames[2].assign("Water\tTemp"); }),
+            "the name of channel position 2 holds control characters" },
+        { "line break in the driver name",
+            logWith([](TDataDictionary &h) { h.DriverName.assign("Car 7\nSaved C:/x.kro"); }),
+            "the driver name holds control characters" },
+        { "delete in the vehicle",
+            logWith([](TDataDictionary &h) { h.Vehicle.assign("Kart\x7f"); }),
+            "the vehicle holds control characters" },
+        { "bell in the track condition",
+            logWith([](TDataDictionary &h) { h.TrackConditiion.assign("Dry\a"); }),
+            "the track condition holds control characters" },
+        // What a dash writes: notes over several lines, NUL padding, characters past the
+        // length byte that mean nothing, and an unused position's leftover name.
+        { "notes over lines", logWith([](TDataDictionary &h) {
+             h.TrackConditiion.assign("Dry\r\nWarm\ttrack");
+             h.WeatherCondition.assign("Sunny\n");
+         }),
+            {} },
+        { "padding and tails", logWith([](TDataDictionary &h) {
+             h.TrackName.assign(QString::fromLatin1("Oulton\0\0", 8));
+             h.Vehicle.Chars[40] = '\x1b';
+             h.ChannelNames[10].assign("Spare");
+         }),
+            {} },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = write(c.image);
+        if (c.refusal.isEmpty()) {
+            open(file);
+            EXPECT_EQ(walk(), 2);
+            continue;
+        }
+        try {
+            open(file);
+            ADD_FAILURE() << "opened";
+        } catch (const LogFileError &e) {
+            EXPECT_EQ(QString::fromStdString(e.what()),
+                '"' + file + "\" is not a KRO log: invalid log header: " + c.refusal);
+        }
+        EXPECT_FALSE(reader.active());
     }
 }
 

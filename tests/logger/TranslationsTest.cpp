@@ -246,12 +246,12 @@ TEST_F(TranslationsTest, ShortFileClearsWhatItLacksAndSaysSo)
     TTranslations table;
     loadNoise(table, 5);
     table.CloseTranslationTables();
-    writeAll(path("Short.prm"), noise(kRecord + 100, 6));
-    table.setTranslationFileName(path("Short.prm"));
+    writeAll(path("Short%2.prm"), noise(kRecord + 100, 6));
+    table.setTranslationFileName(path("Short%2.prm"));
     table.LoadTranslationTables();
 
     EXPECT_TRUE(table.wasShort());
-    EXPECT_TRUE(table.loadWarning().contains(path("Short.prm")));
+    EXPECT_TRUE(table.loadWarning().contains(path("Short%2.prm")));
     const auto *bytes = reinterpret_cast<const unsigned char *>(table.TranslationTables().data());
     EXPECT_TRUE(std::all_of(bytes + kRecord + 100, bytes + kFile, [](auto b) { return b == 0; }));
 }

@@ -147,6 +147,8 @@ TEST_F(LogImportTest, ChannelNamesNeverClashWithColumns)
         { { "A B", "A_B", "A-B" }, { "A_B", "A_B_1", "A_B_2" } },
         // A suffixed name that is itself taken moves on to the next number.
         { { "X_1", "X.", "X" }, { "X_1", "X", "X_2" } },
+        // A "%1" in a name is text, never a place for the suffix.
+        { { "A.%1", "A%1" }, { "A%1", "A%1_1" } },
     };
     for (const auto &c : cases) {
         QList<TLogRecord> records { record(1, { 1, 2, 3, 4 }) };

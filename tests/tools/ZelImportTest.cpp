@@ -84,6 +84,14 @@ TEST_F(ZelImportTest, ADemoCardImportsIntoItsCardFolderWithoutReplacingEarlierIm
     EXPECT_GT(table.rowCount(), 1000);
 }
 
+TEST_F(ZelImportTest, PercentSignsInALogNameStayInTheSessionFileNames)
+{
+    const QString log = writeLog("lap%1.Dsh", 3);
+    const QStringList import { "import", log, "--data", path("Data") };
+    EXPECT_EQ(runZelCommand(import).out, "Saved " + path("Data/lap%1.kro") + "\n");
+    EXPECT_EQ(runZelCommand(import).out, "Saved " + path("Data/lap%1 (2).kro") + "\n");
+}
+
 TEST_F(ZelImportTest, OutputIsReplacedOnlyWhenAskedTo)
 {
     const QString log = writeLog("run.Dsh", 3);
@@ -115,10 +123,21 @@ TEST_F(ZelImportTest, EveryFailureExitsWithOneLineAndLeavesNoSessionFile)
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("this is not a raw log\n");
     text.close();
+    // A saved table and a CSV text renamed to ".Dsh" are long enough to hold a header.
+    RecordTable table;
+    table.addColumn("RecordType", ColumnType::Integer);
+    table.saveToFile(path("table.Dsh"));
+    QFile csv(path("csv.Dsh"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    for (int row = 0; row < 1000; ++row)
+        csv.write("RecordType,GPSLat,GPSLong\n1,52000000,4000000\n");
+    csv.close();
 
     const QList<QStringList> cases {
         { "import", path("missing.Dsh"), "--data", path("Data") },
         { "import", path("notes.Dsh"), "--data", path("Data") },
+        { "import", path("table.Dsh"), "--data", path("Data") },
+        { "import", path("csv.Dsh"), "--data", path("Data") },
         { "import", path("run.Dsh"), "-o", path("no/such/folder/out.kro") },
         // Folders that cannot be made: a file stands where they would go.
         { "import", path("run.Dsh"), "--data", path("notes.Dsh") },
@@ -136,11 +155,12 @@ TEST_F(ZelImportTest, EveryFailureExitsWithOneLineAndLeavesNoSessionFile)
 
 TEST_F(ZelImportTest, ASplitImportReportsEveryPart)
 {
-    const QString log = writeLog("big.Dsh", 180001);
+    // A "%2" in the log name stays as it is in the names of the parts.
+    const QString log = writeLog("big%2.Dsh", 180001);
     const ZelRun run = runZelCommand({ "import", log, "--data", path("Data") });
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(
-        run.out, "Saved " + path("Data/big_1.KRO") + "\nSaved " + path("Data/big_2.KRO") + "\n");
+    EXPECT_EQ(run.out,
+        "Saved " + path("Data/big%2_1.KRO") + "\nSaved " + path("Data/big%2_2.KRO") + "\n");
     EXPECT_TRUE(run.err.startsWith("This log is very large and will be split into sections\n"));
     EXPECT_TRUE(run.err.contains("Split number 1 saved.\n"));
     EXPECT_TRUE(run.err.contains("It is saved and split into 2 Sections"));

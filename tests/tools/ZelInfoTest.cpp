@@ -1,5 +1,4 @@
 #include "ZelRun.h"
-
 #include "logger/LoggerTableFile.h"
 #include "logger/RawLogWriter.h"
 #include "logger/TSettings.h"
@@ -13,7 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace zel;
@@ -47,6 +46,12 @@ protected:
 
     QTemporaryDir m_dir;
 };
+
+bool holdsControlCharacters(const QString &text)
+{
+    return std::any_of(
+        text.cbegin(), text.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
 
 } // namespace
 
@@ -96,19 +101,21 @@ TEST_F(ZelInfoTest, BadInputFailsWithOneLine)
     other.close();
 
     const QStringList cases[] = {
-        {QStringLiteral("info"), path(QStringLiteral("missing.Dsh"))},
-        {QStringLiteral("info"), path(QStringLiteral("short.Dsh"))},
-        {QStringLiteral("info"), path(QStringLiteral("notes.txt"))},
-        {QStringLiteral("info"), m_dir.path()},
-        {QStringLiteral("info")},
-        {QStringLiteral("info"), QStringLiteral("--frobnicate"), path(QStringLiteral("x"))},
-        {QStringLiteral("nonsense")},
+        { QStringLiteral("info"), path(QStringLiteral("missing.Dsh")) },
+        { QStringLiteral("info"), path(QStringLiteral("short.Dsh")) },
+        { QStringLiteral("info"), path(QStringLiteral("notes.txt")) },
+        { QStringLiteral("info"), path(QStringLiteral("gone\x1b[2J\r.Dsh")) },
+        { QStringLiteral("info"), m_dir.path() },
+        { QStringLiteral("info") },
+        { QStringLiteral("info"), QStringLiteral("--frobnicate"), path(QStringLiteral("x")) },
+        { QStringLiteral("nonsense") },
     };
     for (const QStringList &args : cases) {
         const ZelRun run = runZelCommand(args);
         EXPECT_EQ(run.status, 1) << args.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << args.join(' ').toStdString();
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+        EXPECT_FALSE(holdsControlCharacters(run.err.chopped(1))) << run.err.toStdString();
     }
 }
 
@@ -240,4 +247,62 @@ TEST_F(ZelInfoTest, SavedTableShowsColumnsIndexesAndRows)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("run.kro"))) << run.err.toStdString();
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+}
+
+TEST_F(ZelInfoTest, TextOutputEscapesControlCharactersThatJsonKeeps)
+{
+    RawLogWriter writer({ QStringLiteral("RPM") });
+    writer.header().TrackConditiion.assign(QStringLiteral("Dry\r\nWarm\ttrack"));
+    writer.save(path(QStringLiteral("notes.Dsh")));
+
+    TSettings s {};
+    s.Name.assign(QStringLiteral("Run\nFolder: elsewhere"));
+    s.DataDict.DriverName.assign(QStringLiteral("\x1b[2JCar 7"));
+    LoggerTableFile::writeFile(path(QStringLiteral("Settings.prm")),
+        QByteArrayView(reinterpret_cast<const char *>(&s), sizeof s));
+
+    RecordTable table;
+    table.addColumn(QStringLiteral("Speed\u009b31m"), ColumnType::Real);
+    table.addIndex(QStringLiteral("Laps\nrows: 1000"), QStringLiteral("Speed\u009b31m"));
+    table.open();
+    table.saveToFile(path(QStringLiteral("table.kro")));
+
+    struct Case
+    {
+        QString file;
+        QString text; ///< the line as printed
+        QStringList key; ///< where JSON keeps the value as it is
+        QString value;
+    };
+    const Case cases[] = {
+        { QStringLiteral("notes.Dsh"),
+            QStringLiteral("TrackConditiion: \"Dry\\r\\nWarm\\ttrack\"\n"),
+            { QStringLiteral("TrackConditiion") }, QStringLiteral("Dry\r\nWarm\ttrack") },
+        { QStringLiteral("Settings.prm"), QStringLiteral("Name: \"Run\\nFolder: elsewhere\"\n"),
+            { QStringLiteral("Name") }, QStringLiteral("Run\nFolder: elsewhere") },
+        { QStringLiteral("Settings.prm"), QStringLiteral("  DriverName: \"\\x1b[2JCar 7\"\n"),
+            { QStringLiteral("DataDict"), QStringLiteral("DriverName") },
+            QStringLiteral("\x1b[2JCar 7") },
+        { QStringLiteral("table.kro"), QStringLiteral("name: \"Speed\\x9b31m\""),
+            { QStringLiteral("columns"), QStringLiteral("0"), QStringLiteral("name") },
+            QStringLiteral("Speed\u009b31m") },
+        { QStringLiteral("table.kro"), QStringLiteral("name: \"Laps\\nrows: 1000\""),
+            { QStringLiteral("indexes"), QStringLiteral("0"), QStringLiteral("name") },
+            QStringLiteral("Laps\nrows: 1000") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const ZelRun run = runZelCommand({ QStringLiteral("info"), path(c.file) });
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.text)) << run.out.toStdString();
+        EXPECT_FALSE(holdsControlCharacters(QString(run.out).remove(QLatin1Char('\n'))));
+
+        QJsonValue value = infoJson(path(c.file));
+        for (const QString &step : c.key) {
+            bool index = false;
+            const int n = step.toInt(&index);
+            value = index ? value.toArray()[n] : value.toObject()[step];
+        }
+        EXPECT_EQ(value.toString(), c.value);
+    }
 }

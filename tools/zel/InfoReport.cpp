@@ -1,5 +1,7 @@
 #include "tools/zel/InfoReport.h"
 
+#include "tools/zel/TerminalText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +14,7 @@ QString scalarText(const QJsonValue &value)
 {
     switch (value.type()) {
     case QJsonValue::String:
-        return QLatin1Char('"') + value.toString() + QLatin1Char('"');
+        return QLatin1Char('"') + escapeControlCharacters(value.toString()) + QLatin1Char('"');
     case QJsonValue::Bool:
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     case QJsonValue::Double:

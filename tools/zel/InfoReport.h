@@ -20,7 +20,7 @@ public:
     /// Adds a nested report (a record inside the record), printed indented.
     void addSection(const QString &key, const InfoReport &section);
 
-    /// One "Key: value" line per item.
+    /// One "Key: value" line per item; control characters in texts are written as escapes.
     void printText(QTextStream &out, const QString &indent = {}) const;
     /// One JSON object (keys as added) followed by a newline.
     void printJson(QTextStream &out) const;

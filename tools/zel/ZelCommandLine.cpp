@@ -6,6 +6,7 @@
 #include "tools/zel/ImportCommand.h"
 #include "tools/zel/InfoCommand.h"
 #include "tools/zel/MathsCommand.h"
+#include "tools/zel/TerminalText.h"
 
 #include <exception>
 
@@ -76,7 +77,8 @@ int runZel(const QStringList &args, QTextStream &out, QTextStream &err)
             return status;
         } catch (const std::exception &e) {
             out.flush();
-            err << "zel " << c.name << ": " << QString::fromUtf8(e.what()).simplified() << "\n";
+            err << "zel " << c.name << ": "
+                << escapeControlCharacters(QString::fromUtf8(e.what()).simplified()) << "\n";
             err.flush();
             return 1;
         }
