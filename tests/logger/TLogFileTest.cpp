@@ -74,6 +74,19 @@ protected:
         return file.fileName();
     }
 
+    // Opening fails naming the file and the fault in its header, and leaves the reader closed.
+    void expectRefused(const QString &file, const QString &refusal)
+    {
+        try {
+            open(file);
+            ADD_FAILURE() << "opened";
+        } catch (const LogFileError &e) {
+            EXPECT_EQ(QString::fromStdString(e.what()),
+                '"' + file + "\" is not a KRO log: invalid log header: " + refusal);
+        }
+        EXPECT_FALSE(reader.active());
+    }
+
     void open(const QString &fileName)
     {
         reader.setLogFileName(fileName);
@@ -324,14 +337,7 @@ TEST_F(TLogFileTest, RecordLengthsMustFitTheChannelCount)
         }
         const QString file = write(image);
         if (!c.refusal.isEmpty()) {
-            try {
-                open(file);
-                ADD_FAILURE() << "opened";
-            } catch (const LogFileError &e) {
-                EXPECT_EQ(QString::fromStdString(e.what()),
-                    '"' + file + "\" is not a KRO log: invalid log header: " + c.refusal);
-            }
-            EXPECT_FALSE(reader.active());
+            expectRefused(file, c.refusal);
             EXPECT_TRUE(reader.EOL());
             EXPECT_EQ(opens, 0);
             continue;
@@ -418,14 +424,7 @@ TEST_F(TLogFileTest, FilesThatNoDashWritesAreRefused)
             EXPECT_EQ(walk(), 2);
             continue;
         }
-        try {
-            open(file);
-            ADD_FAILURE() << "opened";
-        } catch (const LogFileError &e) {
-            EXPECT_EQ(QString::fromStdString(e.what()),
-                '"' + file + "\" is not a KRO log: invalid log header: " + c.refusal);
-        }
-        EXPECT_FALSE(reader.active());
+        expectRefused(file, c.refusal);
     }
 }
 
