@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace zel {
@@ -104,10 +105,14 @@ public:
     /// Orders a cell against a key, as compareRows does.
     int compareToKey(size_t row, const Key &key) const;
 
-    /// Values of a real, date-time or date column.
-    const std::vector<double> &reals() const { return m_reals; }
-    /// Values of an integer column.
-    const std::vector<int32_t> &integers() const { return m_integers; }
+    /// Values of a real, date-time or date column (empty for other types).
+    std::span<const double> reals() const { return m_reals; }
+    /// Values of an integer column (empty for other types).
+    std::span<const int32_t> integers() const { return m_integers; }
+    /// Values of a longword column (empty for other types).
+    std::span<const uint32_t> longWords() const { return m_longWords; }
+    /// Values of a boolean column, 0 or 1 (empty for other types).
+    std::span<const uint8_t> booleans() const { return m_booleans; }
     /// Empty cells.
     const RowBitmap &empties() const { return m_empties; }
 

@@ -648,7 +648,7 @@ bool RecordTable::isNullAt(int column, int row) const
     return store.isNull(size_t(row));
 }
 
-const std::vector<double> &RecordTable::reals(int column) const
+std::span<const double> RecordTable::reals(int column) const
 {
     const ColumnStore &store = columnStore(column);
     const ColumnType type = store.type();

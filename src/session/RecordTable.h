@@ -160,7 +160,9 @@ public:
     /// Value of a cell as text (as Field::asText reads it).
     QString textAt(int column, int row) const;
     /// Values of a real, date-time or date column, in storage order.
-    const std::vector<double> &reals(int column) const;
+    std::span<const double> reals(int column) const;
+    /// Storage of column \a column, for readers that walk a whole column (exports, charts).
+    const ColumnStore &columnStore(int column) const;
 
     // Searching
 
@@ -241,7 +243,6 @@ private:
     void scrolled();
     const ColumnStore &readColumn(int column, int &row) const;
     ColumnStore &writeColumn(int column, int &row);
-    const ColumnStore &columnStore(int column) const;
 
     TableData m_data;
     QHash<QString, int> m_columnByName;
