@@ -33,17 +33,18 @@ inline QString benchFolder(const QString &name)
     return folder;
 }
 
-/// Writes the raw log as folder/run.Dsh and returns its path. The channels are named
-/// "Channel 0" ... "Channel 46"; channel j of record i holds i * 0.01 + j.
-inline QString writeSessionRawLog(const QString &folder)
+/// Writes the raw log of \a records records as folder/name and returns its path. The
+/// channels are named "Channel 0" ... "Channel 46"; channel j of record i holds i * 0.01 + j.
+inline QString writeSessionRawLog(const QString &folder, int records = kRecords,
+    const QString &name = QStringLiteral("run.Dsh"))
 {
-    const QString file = folder + QStringLiteral("/run.Dsh");
+    const QString file = folder + QLatin1Char('/') + name;
     QStringList names;
     for (int j = 0; j < kChannels; ++j)
         names << QStringLiteral("Channel %1").arg(j);
     RawLogWriter writer(names);
     TLogRecord record {};
-    for (int i = 1; i <= kRecords; ++i) {
+    for (int i = 1; i <= records; ++i) {
         record.RecordID = std::uint32_t(i);
         record.LapNumber = std::uint16_t(i / kRecordsPerLap);
         record.LapID = std::uint32_t(i % kRecordsPerLap);

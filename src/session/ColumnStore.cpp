@@ -110,8 +110,8 @@ void appendLength(QByteArray &out, uint32_t length)
     out.append(bytes, 4);
 }
 
-template <typename T>
-void gather(std::vector<T> &target, const std::vector<T> &source, const std::vector<uint32_t> &rows)
+template <typename Values>
+void gather(Values &target, const Values &source, const std::vector<uint32_t> &rows)
 {
     // Room is reserved first, so reading from the same vector stays valid while appending.
     target.reserve(target.size() + rows.size());
@@ -193,6 +193,44 @@ void ColumnStore::reserve(size_t rows)
 {
     visitValues(*this, [rows](auto &values) { values.reserve(rows); });
     m_empties.reserve(rows);
+}
+
+void ColumnStore::reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t rows)
+{
+    visitValues(*this, [&](auto &values) {
+        if constexpr (requires { values.reserveIn(arena, rows); })
+            values.reserveIn(arena, rows);
+        else
+            values.reserve(rows);
+    });
+    m_empties.reserveIn(arena, rows);
+}
+
+size_t ColumnStore::arenaBytes(const ColumnDef &def, size_t rows)
+{
+    // Slices are rounded up to cache lines.
+    const auto slice = [](size_t bytes) { return (bytes + 63) / 64 * 64; };
+    size_t valueBytes = 0;
+    switch (def.type) {
+    case ColumnType::Integer:
+    case ColumnType::LongWord:
+    case ColumnType::Text:
+    case ColumnType::Memo:
+        valueBytes = rows * 4;
+        break;
+    case ColumnType::Real:
+    case ColumnType::DateTime:
+    case ColumnType::Date:
+        valueBytes = rows * 8;
+        break;
+    case ColumnType::Boolean:
+        valueBytes = rows;
+        break;
+    case ColumnType::Blob:
+    case ColumnType::Bytes:
+        break;
+    }
+    return slice(valueBytes) + slice(RowBitmap::bytesFor(rows));
 }
 
 void ColumnStore::appendEmpty(size_t count)
@@ -812,15 +850,27 @@ size_t ColumnStore::fixedDataSize() const
     });
 }
 
-QByteArray ColumnStore::encodeVariableData() const
+void ColumnStore::encodeVariableData(QByteArray &out) const
 {
-    QByteArray out;
+    out.resize(0);
     const size_t rows = rowCount();
     if (m_def.type == ColumnType::Text || m_def.type == ColumnType::Memo) {
-        for (size_t row = 0; row < rows; ++row) {
+        // Most cells of a session log's text columns are empty: their four zero bytes are
+        // laid down at once, and only the texts are encoded.
+        out.reserve(qsizetype(rows) * 4);
+        for (size_t row = 0; row < rows;) {
+            size_t empty = row;
+            while (empty < rows && m_texts.isEmpty(empty))
+                ++empty;
+            if (empty > row) {
+                out.append(qsizetype(empty - row) * 4, '\0');
+                row = empty;
+                continue;
+            }
             const QByteArray utf8 = m_texts[row].toUtf8();
             appendLength(out, uint32_t(utf8.size()));
             out.append(utf8);
+            ++row;
         }
     } else {
         for (size_t row = 0; row < rows; ++row) {
@@ -828,97 +878,132 @@ QByteArray ColumnStore::encodeVariableData() const
             out.append(m_bytes[row]);
         }
     }
-    return out;
 }
 
-void ColumnStore::loadData(const unsigned char *data, size_t dataSize, const unsigned char *empties,
-    size_t emptiesSize, size_t rows)
+void ColumnStore::checkEmptiesSize(
+    const unsigned char *empties, size_t emptiesSize, size_t rows) const
 {
-    clearRows();
     if (empties && emptiesSize != (rows + 7) / 8) {
         fail(QStringLiteral("empty-cell map holds %1 bytes where %2 rows need %3")
                  .arg(emptiesSize)
                  .arg(rows)
                  .arg((rows + 7) / 8));
     }
-    if (!isVariableWidth()) {
-        visitNumbers(*this, [&](auto &values) {
-            using Value = typename std::decay_t<decltype(values)>::value_type;
-            if (dataSize != rows * sizeof(Value)) {
-                fail(QStringLiteral("data holds %1 bytes where %2 rows need %3")
-                         .arg(dataSize)
-                         .arg(rows)
-                         .arg(rows * sizeof(Value)));
-            }
-            values.resize(rows);
-            if (dataSize)
-                std::memcpy(values.data(), data, dataSize);
-        });
-        if (m_def.type == ColumnType::Boolean) {
-            for (size_t row = 0; row < rows; ++row) {
-                if (m_booleans[row] > 1)
-                    fail(QStringLiteral("row %1 holds %2, not a boolean")
-                             .arg(row)
-                             .arg(m_booleans[row]));
-            }
-        }
-        m_empties.append(rows, false);
-    } else {
-        // Every row needs at least its 4-byte length, so a row count that the data cannot
-        // hold is refused before any room is reserved for it.
-        if (dataSize / 4 < rows)
-            fail(QStringLiteral("data of %1 bytes is too short for %2 rows")
-                     .arg(dataSize)
-                     .arg(rows));
-        const bool isText = m_def.type == ColumnType::Text || m_def.type == ColumnType::Memo;
-        visitValues(*this, [rows](auto &values) { values.resize(rows); });
-        m_empties.append(rows, false);
-        size_t offset = 0;
-        for (size_t row = 0; row < rows; ++row) {
-            if (dataSize - offset < 4)
-                fail(QStringLiteral("data ends inside the length of row %1").arg(row));
-            uint32_t length = 0;
-            std::memcpy(&length, data + offset, 4);
-            offset += 4;
-            if (length > dataSize - offset)
-                fail(QStringLiteral("row %1 claims %2 bytes past the end of the data")
-                         .arg(row)
-                         .arg(length));
-            const char *bytes = reinterpret_cast<const char *>(data + offset);
-            offset += length;
-            if (length == 0) {
-                m_empties.set(row, true);
-                continue;
-            }
-            if (isText) {
-                QString text = QString::fromUtf8(bytes, qsizetype(length));
-                if (m_def.type == ColumnType::Text && text.size() > m_def.size)
-                    fail(QStringLiteral("row %1 is longer than %2 characters")
-                             .arg(row)
-                             .arg(m_def.size));
-                m_texts.set(row, std::move(text));
-            } else {
-                if (m_def.type == ColumnType::Bytes && length != uint32_t(m_def.size))
-                    fail(QStringLiteral("row %1 holds %2 bytes, not %3")
-                             .arg(row)
-                             .arg(length)
-                             .arg(m_def.size));
-                m_bytes[row] = QByteArray(bytes, qsizetype(length));
-            }
-        }
-        if (offset != dataSize)
-            fail(QStringLiteral("data has %1 bytes after the last row").arg(dataSize - offset));
-    }
-    if (empties) {
-        for (size_t byte = 0; byte < emptiesSize; ++byte) {
-            if (!empties[byte])
-                continue;
-            for (size_t row = byte * 8; row < std::min(rows, byte * 8 + 8); ++row) {
-                if (empties[byte] & (1u << (row & 7)))
-                    setNull(row);
-            }
-        }
-    }
 }
 
+void ColumnStore::applyEmpties(const unsigned char *empties, size_t emptiesSize, size_t rows)
+{
+    if (!empties)
+        return;
+    // A session log's text columns are empty in nearly every row: one pass over the set
+    // bits, with the value type chosen once.
+    visitValues(*this, [&](auto &values) {
+        for (size_t byte = 0; byte < emptiesSize; ++byte) {
+            for (unsigned bits = empties[byte]; bits != 0; bits &= bits - 1) {
+                const size_t row = byte * 8 + size_t(std::countr_zero(bits));
+                if (row >= rows)
+                    return;
+                if constexpr (isTextCells<decltype(values)>) {
+                    if (!values.isEmpty(row))
+                        values.set(row, {});
+                } else {
+                    values[row] = {};
+                }
+                m_empties.set(row, true);
+            }
+        }
+    });
+}
+
+void ColumnStore::loadFixedData(const DataReader &read, size_t dataSize,
+    const unsigned char *empties, size_t emptiesSize, size_t rows,
+    const std::shared_ptr<ColumnArena> &arena)
+{
+    clearRows();
+    checkEmptiesSize(empties, emptiesSize, rows);
+    if (isVariableWidth())
+        fail(QStringLiteral("values of variable width cannot be read as fixed-width values"));
+    visitNumbers(*this, [&](auto &values) {
+        using Value = typename std::decay_t<decltype(values)>::value_type;
+        if (dataSize != rows * sizeof(Value)) {
+            fail(QStringLiteral("data holds %1 bytes where %2 rows need %3")
+                     .arg(dataSize)
+                     .arg(rows)
+                     .arg(rows * sizeof(Value)));
+        }
+        values.reserveIn(arena, rows);
+        values.resizeUninitialized(rows);
+        if (dataSize)
+            read(values.data(), dataSize);
+    });
+    if (m_def.type == ColumnType::Boolean) {
+        for (size_t row = 0; row < rows; ++row) {
+            if (m_booleans[row] > 1) {
+                const unsigned value = m_booleans[row];
+                clearRows();
+                fail(QStringLiteral("row %1 holds %2, not a boolean").arg(row).arg(value));
+            }
+        }
+    }
+    m_empties.reserveIn(arena, rows);
+    m_empties.append(rows, false);
+    applyEmpties(empties, emptiesSize, rows);
+}
+
+void ColumnStore::loadData(const unsigned char *data, size_t dataSize, const unsigned char *empties,
+    size_t emptiesSize, size_t rows, const std::shared_ptr<ColumnArena> &arena)
+{
+    if (!isVariableWidth()) {
+        loadFixedData([data](void *target, size_t size) { std::memcpy(target, data, size); },
+            dataSize, empties, emptiesSize, rows, arena);
+        return;
+    }
+    clearRows();
+    checkEmptiesSize(empties, emptiesSize, rows);
+    // Every row needs at least its 4-byte length, so a row count that the data cannot
+    // hold is refused before any room is reserved for it.
+    if (dataSize / 4 < rows)
+        fail(QStringLiteral("data of %1 bytes is too short for %2 rows").arg(dataSize).arg(rows));
+    const bool isText = m_def.type == ColumnType::Text || m_def.type == ColumnType::Memo;
+    if (isText)
+        m_texts.reserveIn(arena, rows);
+    visitValues(*this, [rows](auto &values) { values.resize(rows); });
+    m_empties.reserveIn(arena, rows);
+    m_empties.append(rows, false);
+    size_t offset = 0;
+    for (size_t row = 0; row < rows; ++row) {
+        if (dataSize - offset < 4)
+            fail(QStringLiteral("data ends inside the length of row %1").arg(row));
+        uint32_t length = 0;
+        std::memcpy(&length, data + offset, 4);
+        offset += 4;
+        if (length > dataSize - offset)
+            fail(QStringLiteral("row %1 claims %2 bytes past the end of the data")
+                     .arg(row)
+                     .arg(length));
+        const char *bytes = reinterpret_cast<const char *>(data + offset);
+        offset += length;
+        if (length == 0) {
+            m_empties.set(row, true);
+            continue;
+        }
+        if (isText) {
+            QString text = QString::fromUtf8(bytes, qsizetype(length));
+            if (m_def.type == ColumnType::Text && text.size() > m_def.size)
+                fail(
+                    QStringLiteral("row %1 is longer than %2 characters").arg(row).arg(m_def.size));
+            m_texts.set(row, std::move(text));
+        } else {
+            if (m_def.type == ColumnType::Bytes && length != uint32_t(m_def.size))
+                fail(QStringLiteral("row %1 holds %2 bytes, not %3")
+                         .arg(row)
+                         .arg(length)
+                         .arg(m_def.size));
+            m_bytes[row] = QByteArray(bytes, qsizetype(length));
+        }
+    }
+    if (offset != dataSize)
+        fail(QStringLiteral("data has %1 bytes after the last row").arg(dataSize - offset));
+    applyEmpties(empties, emptiesSize, rows);
+}
 } // namespace zel

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "session/ColumnArena.h"
 #include "session/ColumnDef.h"
+#include "session/ColumnValues.h"
 #include "session/RowBitmap.h"
 #include "session/TextCells.h"
 
@@ -9,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -45,11 +48,25 @@ public:
 
     /// Reserves room for \a rows rows.
     void reserve(size_t rows);
+    /// Reserves room for \a rows rows in slices of \a arena (see RecordTable::reserveRows).
+    void reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t rows);
+    /// Bytes of arena that reserveIn takes for \a rows rows of a column of \a def.
+    static size_t arenaBytes(const ColumnDef &def, size_t rows);
     /// Appends \a count empty rows.
     void appendEmpty(size_t count = 1);
     /// Appends one row holding \a value, converted as setReal does; on failure nothing is
     /// appended.
     void appendNumber(double value);
+    /// appendNumber, with the commonest cell of an import (a real) appended inline.
+    void appendNumberFast(double value)
+    {
+        if (m_def.type == ColumnType::Real || m_def.type == ColumnType::DateTime) {
+            m_reals.push_back(value);
+            m_empties.pushBack(false);
+        } else {
+            appendNumber(value);
+        }
+    }
     /// Keeps the first \a rows rows.
     void truncate(size_t rows);
     /// Removes row \a row.
@@ -120,15 +137,25 @@ public:
     const void *fixedData() const;
     /// Byte size of a fixed-width column's values.
     size_t fixedDataSize() const;
-    /// Values of a variable-width column as saved: per row a uint32 length and the bytes.
-    QByteArray encodeVariableData() const;
-    /// Replaces the rows with \a rows rows read from saved data and empties; throws
-    /// RecordTableError with the reason when they do not fit the column.
+    /// Replaces \a out with the values of a variable-width column as saved: per row a uint32
+    /// length and the bytes (\a out keeps its room, so one buffer can serve many columns).
+    void encodeVariableData(QByteArray &out) const;
+    /// Replaces the rows with \a rows rows read from saved data and empties (null when the
+    /// column has no empty cell); throws RecordTableError with the reason when they do not
+    /// fit the column. With an \a arena the values go into a slice of it.
     void loadData(const unsigned char *data, size_t dataSize, const unsigned char *empties,
-        size_t emptiesSize, size_t rows);
+        size_t emptiesSize, size_t rows, const std::shared_ptr<ColumnArena> &arena = {});
+    /// Copies \a size bytes of saved values into \a target.
+    using DataReader = std::function<void(void *target, size_t size)>;
+    /// As loadData for a fixed-width column whose \a dataSize bytes of values \a read
+    /// copies straight into the column, so that they are not copied twice.
+    void loadFixedData(const DataReader &read, size_t dataSize, const unsigned char *empties,
+        size_t emptiesSize, size_t rows, const std::shared_ptr<ColumnArena> &arena = {});
 
 private:
     [[noreturn]] void fail(const QString &reason) const;
+    void checkEmptiesSize(const unsigned char *empties, size_t emptiesSize, size_t rows) const;
+    void applyEmpties(const unsigned char *empties, size_t emptiesSize, size_t rows);
     void storeNumber(size_t row, double value);
     void storeText(size_t row, const QString &value);
     void storeBytes(size_t row, const QByteArray &value);
@@ -139,10 +166,10 @@ private:
     template <typename Self, typename F> static decltype(auto) visitNumbers(Self &self, F &&f);
 
     ColumnDef m_def;
-    std::vector<int32_t> m_integers;
-    std::vector<uint32_t> m_longWords;
-    std::vector<double> m_reals;
-    std::vector<uint8_t> m_booleans;
+    ColumnValues<int32_t> m_integers;
+    ColumnValues<uint32_t> m_longWords;
+    ColumnValues<double> m_reals;
+    ColumnValues<uint8_t> m_booleans;
     TextCells m_texts;
     std::vector<QByteArray> m_bytes;
     RowBitmap m_empties;

@@ -152,8 +152,8 @@ void LogImport::savePart(RecordTable &table, const QString &rawLogPath, int part
     const QString extension = QStringLiteral(".KRO");
     QString path;
     if (m_partStem.isEmpty()) {
-        path = saveUnderFreeName(table, folder,
-            logStem(rawLogPath) + u'_' + QString::number(part), extension);
+        path = saveUnderFreeName(
+            table, folder, logStem(rawLogPath) + u'_' + QString::number(part), extension);
     } else {
         path = QDir(folder).filePath(m_partStem + u'_' + QString::number(part) + extension);
         if (m_replaceParts)
@@ -264,6 +264,8 @@ void LogImport::fill(TLogFile &log)
         if (splitHere) {
             savePart(table, log.LogFileName(), part);
             table.open();
+            // The next part holds at most kSplitRecords records and its header row.
+            table.reserveRows(int(std::min<qint64>(records - reading, kSplitRecords)) + 1);
             appendHeaderRow(table);
             m_observer.showStatus(QStringLiteral("Split number %1 saved.").arg(part));
             ++part;

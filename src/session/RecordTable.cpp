@@ -108,8 +108,19 @@ void RecordTable::emptyTable()
 
 void RecordTable::reserveRows(int rows)
 {
-    for (ColumnStore &column : m_data.columns)
-        column.reserve(size_t(std::max(rows, 0)));
+    const size_t count = size_t(std::max(rows, 0));
+    size_t bytes = 0;
+    for (const ColumnStore &column : m_data.columns)
+        bytes += ColumnStore::arenaBytes(column.def(), count);
+    const std::shared_ptr<ColumnArena> arena
+        = bytes >= ColumnArena::kMinimumBytes ? ColumnArena::create(bytes) : nullptr;
+    for (ColumnStore &column : m_data.columns) {
+        if (arena)
+            column.reserveIn(arena, count);
+        else
+            column.reserve(count);
+    }
+    m_view.reserve(count);
 }
 
 void RecordTable::resetRows()
@@ -313,7 +324,11 @@ void RecordTable::rebuildView() const
         if (!filtering || passesFilter(row))
             m_view.push_back(uint32_t(row));
     }
-    if (!m_orderColumns.empty()) {
+    // Session logs are stored in their key order, which a linear check confirms far faster
+    // than a sort would.
+    const auto outOfOrder = [this](uint32_t a, uint32_t b) { return compareRowKeys(a, b) > 0; };
+    if (!m_orderColumns.empty()
+        && std::adjacent_find(m_view.begin(), m_view.end(), outOfOrder) != m_view.end()) {
         std::stable_sort(m_view.begin(), m_view.end(),
             [this](uint32_t a, uint32_t b) { return compareRowKeys(a, b) < 0; });
     }
@@ -470,7 +485,7 @@ void RecordTable::AppendNumbers(const double *numbers, const unsigned char *pres
     try {
         for (size_t i = 0; i < m_data.columns.size(); ++i) {
             if (present[i])
-                m_data.columns[i].appendNumber(numbers[i]);
+                m_data.columns[i].appendNumberFast(numbers[i]);
             else
                 m_data.columns[i].appendEmpty();
         }
@@ -713,7 +728,8 @@ std::optional<std::vector<ColumnStore::Key>> RecordTable::activeIndexKeys(
 {
     requireOpen();
     if (m_orderColumns.empty())
-        throw RecordTableError(QStringLiteral("%1 needs an active index").arg(QLatin1String(operation)));
+        throw RecordTableError(
+            QStringLiteral("%1 needs an active index").arg(QLatin1String(operation)));
     if (values.isEmpty() || size_t(values.size()) > m_orderColumns.size()) {
         throw RecordTableError(QStringLiteral("%1 needs 1 to %2 values, got %3")
                                    .arg(QLatin1String(operation))
@@ -774,6 +790,8 @@ void RecordTable::copyRowsFrom(const RecordTable &other)
     const size_t oldRows = m_data.rowCount;
     if (oldRows + rows.size() > size_t(std::numeric_limits<int>::max()))
         throw RecordTableError(QStringLiteral("The table cannot hold more rows"));
+    if (oldRows == 0)
+        reserveRows(int(rows.size()));
     try {
         for (ColumnStore &target : m_data.columns) {
             const int sourceIndex = other.findColumn(target.name());

@@ -63,6 +63,7 @@ public:
     /// Drops every row, keeping the table open.
     void emptyTable();
     /// Makes room for \a rows stored rows, so that a large import does not regrow its columns.
+    /// The room of a large table is one memory area backed by huge pages (ColumnArena).
     void reserveRows(int rows);
     /// Number of columns.
     int columnCount() const { return int(m_data.columns.size()); }

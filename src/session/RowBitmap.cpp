@@ -93,6 +93,7 @@ void RowBitmap::truncate(size_t rows)
 void RowBitmap::clear()
 {
     m_words.clear();
+    m_words.shrink_to_fit();
     m_size = 0;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "session/ColumnValues.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace zel {
 
@@ -29,8 +30,9 @@ public:
     {
         if ((m_size & 63) == 0)
             m_words.push_back(0);
+        if (value)
+            m_words[m_size >> 6] |= uint64_t(1) << (m_size & 63);
         ++m_size;
-        set(m_size - 1, value);
     }
     /// Adds \a count rows at the end, all with \a value.
     void append(size_t count, bool value);
@@ -41,8 +43,15 @@ public:
     /// Keeps the first \a rows rows.
     void truncate(size_t rows);
     /// Reserves room for \a rows rows.
-    void reserve(size_t rows) { m_words.reserve((rows + 63) / 64); }
-    /// Removes all rows.
+    void reserve(size_t rows) { m_words.reserve(wordsFor(rows)); }
+    /// Reserves room for \a rows rows in a slice of \a arena.
+    void reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t rows)
+    {
+        m_words.reserveIn(arena, wordsFor(rows));
+    }
+    /// Bytes that \a rows rows take.
+    static size_t bytesFor(size_t rows) { return wordsFor(rows) * sizeof(uint64_t); }
+    /// Removes all rows and gives back the memory.
     void clear();
     /// True when any bit is set.
     bool any() const;
@@ -58,11 +67,12 @@ public:
     void assign(const unsigned char *data, size_t rows);
 
 private:
+    static size_t wordsFor(size_t rows) { return (rows + 63) / 64; }
     void clearPadding();
     uint64_t bitsAt(size_t first, size_t count) const;
     void appendBits(uint64_t bits, size_t count);
 
-    std::vector<uint64_t> m_words;
+    ColumnValues<uint64_t> m_words;
     size_t m_size = 0;
 };
 

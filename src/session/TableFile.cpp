@@ -53,17 +53,18 @@ void writeDatabase(const QString &fileName, const QString &context, const TableD
         SqliteStatement columns(db,
             "INSERT INTO table_columns(position, name, type, size, data, empties) "
             "VALUES(?, ?, ?, ?, ?, ?)");
+        // One buffer serves every variable-width column, so that it is allocated once.
+        QByteArray variable;
         for (size_t i = 0; i < data.columns.size(); ++i) {
             const ColumnStore &column = data.columns[i];
             columns.bindInt(1, int64_t(i));
             columns.bindText(2, column.name());
             columns.bindText(3, columnTypeName(column.type()));
             columns.bindInt(4, column.def().size);
-            QByteArray variable;
             if (column.fixedData()) {
                 columns.bindBlob(5, column.fixedData(), column.fixedDataSize());
             } else {
-                variable = column.encodeVariableData();
+                column.encodeVariableData(variable);
                 columns.bindBlob(5, variable.constData(), size_t(variable.size()));
             }
             if (column.empties().any())
@@ -109,21 +110,33 @@ int64_t readRowCount(SqliteDatabase &db, const QString &path)
     return *rowCount;
 }
 
-void readColumns(SqliteDatabase &db, const QString &path, TableData &data)
+// What the first pass learns of a saved column, before any value is read.
+struct SavedColumn
 {
+    ColumnDef def;
+    size_t dataSize = 0;
+    std::optional<QByteArray> empties;
+};
+
+std::vector<SavedColumn> readColumnHeads(SqliteDatabase &db, const QString &path)
+{
+    // length() and typeof() of a blob are answered from the record header, without reading
+    // the values.
     SqliteStatement columns(db,
-        "SELECT position, name, type, size, data, empties FROM table_columns "
-        "ORDER BY position");
+        "SELECT position, name, type, size, typeof(data), length(data), empties "
+        "FROM table_columns ORDER BY position");
+    std::vector<SavedColumn> heads;
     QHash<QString, int> names;
     while (columns.step()) {
-        const int position = int(data.columns.size());
+        const int position = int(heads.size());
         if (columns.columnType(0) != SQLITE_INTEGER || columns.columnInt(0) != position)
             fail(path, QStringLiteral("column positions are not 0, 1, 2, ..."));
         if (columns.columnType(1) != SQLITE_TEXT || columns.columnType(2) != SQLITE_TEXT
-            || columns.columnType(3) != SQLITE_INTEGER || columns.columnType(4) != SQLITE_BLOB
-            || (columns.columnType(5) != SQLITE_BLOB && columns.columnType(5) != SQLITE_NULL))
+            || columns.columnType(3) != SQLITE_INTEGER || columns.columnText(4) != "blob"
+            || (columns.columnType(6) != SQLITE_BLOB && columns.columnType(6) != SQLITE_NULL))
             fail(path, QStringLiteral("column %1 has fields of the wrong type").arg(position));
-        ColumnDef def;
+        SavedColumn head;
+        ColumnDef &def = head.def;
         def.name = columns.columnText(1);
         if (def.name.trimmed().isEmpty())
             fail(path, QStringLiteral("column %1 has no name").arg(position));
@@ -144,24 +157,114 @@ void readColumns(SqliteDatabase &db, const QString &path, TableData &data)
                 QStringLiteral("column '%1' has the invalid size %2")
                     .arg(def.name, QString::number(size)));
         def.size = int(size);
+        head.dataSize = size_t(columns.columnInt(5));
+        if (columns.columnType(6) == SQLITE_BLOB) {
+            head.empties = QByteArray(reinterpret_cast<const char *>(columns.columnBlob(6)),
+                qsizetype(columns.columnBytes(6)));
+        }
+        heads.push_back(std::move(head));
+    }
+    if (heads.empty())
+        fail(path, QStringLiteral("the table has no columns"));
+    return heads;
+}
 
-        const unsigned char *blob = columns.columnBlob(4);
-        const size_t blobSize = columns.columnBytes(4);
-        const unsigned char *empties = columns.columnBlob(5);
-        const size_t emptiesSize = columns.columnBytes(5);
-        const bool hasEmpties = columns.columnType(5) == SQLITE_BLOB;
-        static const unsigned char kNone = 0;
-        ColumnStore store(def);
+// One area for every column's values, sized from what the columns claim; a claim that
+// the data cannot back (fewer bytes than rows) is refused when its column is read, so it
+// reserves nothing here.
+std::shared_ptr<ColumnArena> arenaFor(const std::vector<SavedColumn> &heads, size_t rows)
+{
+    size_t bytes = 0;
+    for (const SavedColumn &head : heads) {
+        if (head.dataSize >= rows)
+            bytes += ColumnStore::arenaBytes(head.def, rows);
+    }
+    return bytes >= ColumnArena::kMinimumBytes ? ColumnArena::create(bytes) : nullptr;
+}
+
+// Reads the values of a column with incremental blob I/O, so that large
+// blobs go from the file straight into their column.
+class ColumnBlobReader
+{
+public:
+    explicit ColumnBlobReader(SqliteDatabase &db)
+        : m_db(db)
+    { }
+    ~ColumnBlobReader()
+    {
+        if (m_blob)
+            sqlite3_blob_close(m_blob);
+    }
+    ColumnBlobReader(const ColumnBlobReader &) = delete;
+    ColumnBlobReader &operator=(const ColumnBlobReader &) = delete;
+
+    void open(int position, size_t expectedSize)
+    {
+        const int rc = m_blob ? sqlite3_blob_reopen(m_blob, position)
+                              : sqlite3_blob_open(m_db.handle(), "main", "table_columns", "data",
+                                  position, 0, &m_blob);
+        if (rc != SQLITE_OK)
+            failRead(position);
+        if (size_t(sqlite3_blob_bytes(m_blob)) != expectedSize)
+            throw RecordTableError(
+                QStringLiteral("column %1 changed while it was read").arg(position));
+        m_position = position;
+    }
+
+    void read(void *target, size_t size)
+    {
+        if (size > size_t(INT_MAX) || sqlite3_blob_read(m_blob, target, int(size), 0) != SQLITE_OK)
+            failRead(m_position);
+    }
+
+private:
+    [[noreturn]] void failRead(int position) const
+    {
+        throw RecordTableError(
+            QStringLiteral("column %1 cannot be read: %2")
+                .arg(QString::number(position), QString::fromUtf8(sqlite3_errmsg(m_db.handle()))));
+    }
+
+    SqliteDatabase &m_db;
+    sqlite3_blob *m_blob = nullptr;
+    int m_position = -1;
+};
+
+void readColumns(SqliteDatabase &db, const QString &path, TableData &data)
+{
+    const std::vector<SavedColumn> heads = readColumnHeads(db, path);
+    const std::shared_ptr<ColumnArena> arena = arenaFor(heads, data.rowCount);
+    ColumnBlobReader blob(db);
+    std::vector<unsigned char> variable;
+    static const unsigned char kNone = 0;
+    data.columns.reserve(heads.size());
+    for (size_t position = 0; position < heads.size(); ++position) {
+        const SavedColumn &head = heads[position];
+        const unsigned char *empties = head.empties
+            ? (head.empties->isEmpty()
+                    ? &kNone
+                    : reinterpret_cast<const unsigned char *>(head.empties->constData()))
+            : nullptr;
+        const size_t emptiesSize = head.empties ? size_t(head.empties->size()) : 0;
+        ColumnStore store(head.def);
         try {
-            store.loadData(blob ? blob : &kNone, blobSize,
-                hasEmpties ? (empties ? empties : &kNone) : nullptr, emptiesSize, data.rowCount);
+            if (head.dataSize > 0)
+                blob.open(int(position), head.dataSize);
+            if (isNumericType(head.def.type)) {
+                store.loadFixedData([&blob](void *target, size_t size) { blob.read(target, size); },
+                    head.dataSize, empties, emptiesSize, data.rowCount, arena);
+            } else {
+                variable.resize(head.dataSize);
+                if (head.dataSize > 0)
+                    blob.read(variable.data(), head.dataSize);
+                store.loadData(head.dataSize > 0 ? variable.data() : &kNone, head.dataSize, empties,
+                    emptiesSize, data.rowCount, arena);
+            }
         } catch (const RecordTableError &error) {
             fail(path, error.message());
         }
         data.columns.push_back(std::move(store));
     }
-    if (data.columns.empty())
-        fail(path, QStringLiteral("the table has no columns"));
 }
 
 void readIndexes(SqliteDatabase &db, const QString &path, TableData &data)

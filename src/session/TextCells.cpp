@@ -42,7 +42,8 @@ void TextCells::erase(size_t row)
 
 void TextCells::clear()
 {
-    std::vector<uint32_t>().swap(m_slots);
+    m_slots.clear();
+    m_slots.shrink_to_fit();
     std::vector<QString>().swap(m_texts);
     std::vector<uint32_t>().swap(m_free);
 }

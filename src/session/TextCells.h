@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/ColumnValues.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -20,11 +22,18 @@ public:
         const uint32_t slot = m_slots[row];
         return slot != 0 ? m_texts[slot - 1] : s_empty;
     }
+    /// True when row \a row holds no text.
+    bool isEmpty(size_t row) const { return m_slots[row] == 0; }
     /// Stores \a text in row \a row; an empty text empties the cell.
     void set(size_t row, QString text);
 
     /// Reserves room for \a rows rows.
     void reserve(size_t rows) { m_slots.reserve(rows); }
+    /// Reserves room for \a rows rows in a slice of \a arena.
+    void reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t rows)
+    {
+        m_slots.reserveIn(arena, rows);
+    }
     /// Appends one empty row.
     void appendEmpty() { m_slots.push_back(0); }
     /// Keeps the first \a rows rows, or adds empty rows up to \a rows.
@@ -43,7 +52,7 @@ private:
 
     static inline const QString s_empty;
 
-    std::vector<uint32_t> m_slots; ///< per row: 1 + the index of its text, or 0 when empty
+    ColumnValues<uint32_t> m_slots; ///< per row: 1 + the index of its text, or 0 when empty
     std::vector<QString> m_texts; ///< the texts of non-empty cells; released entries are empty
     std::vector<uint32_t> m_free; ///< slot numbers of released entries, reused first
 };

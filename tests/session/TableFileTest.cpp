@@ -360,3 +360,40 @@ TEST_F(TableFileTest, FailedSavesLeaveNothingBehind)
     loaded.loadFromFile(target);
     EXPECT_EQ(loaded.rowCount(), 50000);
 }
+
+// A table this large loads into one shared memory area; rows added later outgrow it and
+// must take every value along.
+TEST_F(TableFileTest, LargeTablesLoadWholeAndGrowAfterwards)
+{
+    constexpr int kRows = 260000; // over 4 MiB of values
+    RecordTable saved;
+    saved.addColumn("Real", ColumnType::Real);
+    saved.addColumn("Int", ColumnType::Integer);
+    saved.addColumn("Flag", ColumnType::Boolean);
+    saved.addColumn("Note", ColumnType::Text, 8);
+    saved.open();
+    for (int row = 0; row < kRows; ++row) {
+        const double cells[] = { row * 0.5, double(-row), double(row % 2), 0 };
+        const unsigned char present[] = { row % 7 != 0, 1, 1, 0 };
+        saved.AppendNumbers(cells, present);
+    }
+    saved.saveToFile(path("large.kro"));
+
+    RecordTable loaded;
+    loaded.loadFromFile(path("large.kro"));
+    loaded.Append();
+    loaded.field(0).setReal(1.5);
+    loaded.field(3).setText("last");
+    loaded.Post();
+    ASSERT_EQ(loaded.rowCount(), kRows + 1);
+    for (int row = 0; row < kRows; ++row) {
+        ASSERT_EQ(loaded.isNullAt(0, row), row % 7 == 0) << row;
+        ASSERT_EQ(loaded.numberAt(0, row), row % 7 == 0 ? 0.0 : row * 0.5) << row;
+        ASSERT_EQ(loaded.numberAt(1, row), -row) << row;
+        ASSERT_EQ(loaded.numberAt(2, row), row % 2) << row;
+        ASSERT_TRUE(loaded.isNullAt(3, row)) << row;
+    }
+    EXPECT_EQ(loaded.numberAt(0, kRows), 1.5);
+    EXPECT_TRUE(loaded.isNullAt(1, kRows));
+    EXPECT_EQ(loaded.column(3).name, "Note");
+}
