@@ -93,7 +93,10 @@ void BM_ExportToFileAgainstPlainIO(benchmark::State &state)
     state.counters["ratio"] = exportSeconds / plainSeconds;
     state.counters["csv_MB"] = double(bytes.size()) / 1e6;
 }
-BENCHMARK(BM_ExportToFileAgainstPlainIO)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(5);
+BENCHMARK(BM_ExportToFileAgainstPlainIO)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(5);
 
 // The CSV text alone, from a table loaded and filtered beforehand.
 void BM_CsvText(benchmark::State &state)

@@ -1,5 +1,6 @@
-#include "session/NumberText.h"
 #include "tools/zel/ShortestNumberText.h"
+
+#include "session/NumberText.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -83,7 +84,8 @@ TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValue
         values.push_back(i);
     for (int e = -330; e <= 310; ++e) {
         for (const char *mantissa : { "1", "5", "123", "9.5", "4.9406564584124654" }) {
-            const double value = std::strtod((mantissa + ("e" + std::to_string(e))).c_str(), nullptr);
+            const double value
+                = std::strtod((mantissa + ("e" + std::to_string(e))).c_str(), nullptr);
             values.push_back(value);
             values.push_back(-value);
         }

@@ -225,8 +225,8 @@ TEST_F(ZelExportTest, CellsOfEveryKindMatchTheirTextAcrossManyPieces)
     table.addColumn("Blob", ColumnType::Blob);
     table.open();
     std::mt19937_64 random(7);
-    const QString notes[] = { "", "plain", "comma, inside", "say \"hi\"", "two\nlines",
-        "Zürich – 30 °C", "\r" };
+    const QString notes[]
+        = { "", "plain", "comma, inside", "say \"hi\"", "two\nlines", "Zürich – 30 °C", "\r" };
     const double specials[] = { std::nan(""), std::numeric_limits<double>::infinity(),
         -std::numeric_limits<double>::infinity(), -0.0, 5e-324 };
     for (int row = 0; row < 30000; ++row) {
@@ -238,8 +238,8 @@ TEST_F(ZelExportTest, CellsOfEveryKindMatchTheirTextAcrossManyPieces)
             table.field(0).setReal(row % 50 == 1 ? specials[row / 50 % 5] : value);
         }
         if (row % 7 != 0)
-            table.field(1).setInteger(row == 1 ? std::numeric_limits<int32_t>::min()
-                                               : int32_t(random()));
+            table.field(1).setInteger(
+                row == 1 ? std::numeric_limits<int32_t>::min() : int32_t(random()));
         table.field(2).setInteger(row == 2 ? 4294967295u : uint32_t(random()));
         table.field(3).setBoolean(row % 3 == 0);
         table.field(4).setText(notes[row % 7]);

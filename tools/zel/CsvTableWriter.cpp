@@ -56,8 +56,7 @@ public:
         : m_sink(sink)
         , m_rowRoom(rowRoom)
         , m_bytes(size_t(kPieceBytes) + rowRoom)
-    {
-    }
+    { }
 
     char *begin() { return m_bytes.data(); }
 
@@ -145,7 +144,8 @@ CsvTableWriter::Column CsvTableWriter::columnOf(const ColumnStore &store)
 
 // A row's cells lie in as many arrays as the table has columns, more than the processor
 // follows by itself, so each row would wait on memory for every column. Fetching the values
-// of a row further down, once for every few rows, keeps them coming (a tenth of the time).
+// of a row further down, once for every few rows, keeps them coming: a session log takes
+// a tenth to a fifth less time to write.
 void CsvTableWriter::fetchAhead(const Column &column, size_t row)
 {
     if (column.values && row + kRowsFetchedAhead < column.store->rowCount())
@@ -159,12 +159,12 @@ char *CsvTableWriter::writeCell(Buffer &buffer, char *at, const Column &column, 
     case CellKind::Real:
         return writeReal(at, static_cast<const double *>(column.values)[row]);
     case CellKind::Integer:
-        return std::to_chars(at, at + kIntegerChars,
-            static_cast<const int32_t *>(column.values)[row])
+        return std::to_chars(
+            at, at + kIntegerChars, static_cast<const int32_t *>(column.values)[row])
             .ptr;
     case CellKind::LongWord:
-        return std::to_chars(at, at + kLongWordChars,
-            static_cast<const uint32_t *>(column.values)[row])
+        return std::to_chars(
+            at, at + kLongWordChars, static_cast<const uint32_t *>(column.values)[row])
             .ptr;
     case CellKind::Boolean:
         *at = static_cast<const uint8_t *>(column.values)[row] != 0 ? '1' : '0';

@@ -25,7 +25,7 @@ public:
     using Sink = std::function<void(QByteArrayView)>;
     static constexpr qsizetype kPieceBytes = qsizetype(1) << 20;
 
-    /// Prepares to write \a table, which must stay as it is until write() returns.
+    /// Prepares to write \a table, which must not change while the writer is in use.
     explicit CsvTableWriter(const RecordTable &table);
 
     /// Writes the CSV text to \a sink; returns the number of rows written.

@@ -16,9 +16,9 @@ char *writeShortestNumber(char *out, double value)
     // fastest; the plain form is laid out from it in place. std::to_chars' own choice of
     // form would spell a whole number beyond 2^53 with its exact digits
     // (1742267765724840960) rather than with the shortest ones padded with zeros.
-    char *end = std::to_chars(out, out + kShortestNumberMaxChars, value,
-        std::chars_format::scientific)
-                    .ptr;
+    char *end
+        = std::to_chars(out, out + kShortestNumberMaxChars, value, std::chars_format::scientific)
+              .ptr;
     char *digits = *out == '-' ? out + 1 : out;
     // The exponent has two digits, or three from 1e+100 and below 1e-99.
     const bool longExponent = end[-4] != 'e';
