@@ -1,14 +1,18 @@
 #include "ZelRun.h"
 #include "common/DateTimeValue.h"
+#include "session/NumberText.h"
 #include "session/RecordTable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,4 +170,131 @@ TEST_F(ZelExportTest, NumbersThatAreNotFiniteAndDatesWithoutADateText)
     const ZelRun run = runZelCommand({ "export", path("t.kro"), "--csv", "-" });
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Value,When\nnan,2026-05-01 14:30:00\ninf,\n-inf,\n1.5,\n");
+}
+
+namespace {
+
+QByteArray quotedField(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n')
+        && !bytes.contains('\r'))
+        return bytes;
+    return '"' + bytes.replace("\"", "\"\"") + '"';
+}
+
+// A cell as the export writes it, worked out through the table's own text of it.
+QByteArray expectedCell(const RecordTable &table, int column, int row)
+{
+    if (table.isNullAt(column, row))
+        return {};
+    const double number = table.numberAt(column, row);
+    switch (table.column(column).type) {
+    case ColumnType::Real:
+        if (std::isnan(number))
+            return "nan";
+        if (std::isinf(number))
+            return number < 0 ? "-inf" : "inf";
+        return textFromNumber(number).toUtf8();
+    case ColumnType::Boolean:
+        return number != 0 ? "1" : "0";
+    case ColumnType::DateTime: {
+        const int year = dateTimeFromDays(number).date().year();
+        return year >= 1 && year <= 9999 ? table.textAt(column, row).toUtf8() : QByteArray();
+    }
+    case ColumnType::Blob:
+        return table.columnStore(column).asBytes(size_t(row)).toHex();
+    default:
+        return quotedField(table.textAt(column, row));
+    }
+}
+
+} // namespace
+
+// Some 3 MB of CSV, written a piece at a time: every kind of cell, texts that need quotes or
+// hold characters of several bytes, empty cells, and a byte cell longer than a piece.
+TEST_F(ZelExportTest, CellsOfEveryKindMatchTheirTextAcrossManyPieces)
+{
+    RecordTable table;
+    table.addColumn("Real", ColumnType::Real);
+    table.addColumn("Integer", ColumnType::Integer);
+    table.addColumn("LongWord", ColumnType::LongWord);
+    table.addColumn("Boolean", ColumnType::Boolean);
+    table.addColumn("Note, \"quoted\"", ColumnType::Text, 255);
+    table.addColumn("When", ColumnType::DateTime);
+    table.addColumn("Blob", ColumnType::Blob);
+    table.open();
+    std::mt19937_64 random(7);
+    const QString notes[]
+        = { "", "plain", "comma, inside", "say \"hi\"", "two\nlines", "Zürich – 30 °C", "\r" };
+    const double specials[] = { std::nan(""), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(), -0.0, 5e-324 };
+    for (int row = 0; row < 30000; ++row) {
+        table.Append();
+        if (row % 9 != 0) {
+            const uint64_t bits = random();
+            double value;
+            std::memcpy(&value, &bits, sizeof value);
+            table.field(0).setReal(row % 50 == 1 ? specials[row / 50 % 5] : value);
+        }
+        if (row % 7 != 0)
+            table.field(1).setInteger(
+                row == 1 ? std::numeric_limits<int32_t>::min() : int32_t(random()));
+        table.field(2).setInteger(row == 2 ? 4294967295u : uint32_t(random()));
+        table.field(3).setBoolean(row % 3 == 0);
+        table.field(4).setText(notes[row % 7]);
+        if (row % 1000 == 0)
+            table.field(5).setReal(double(int64_t(random() % 7000000)) - 1000000.0 + 0.5);
+        if (row == 20000)
+            table.field(6).setBytes(QByteArray(700000, '\xab'));
+        table.Post();
+    }
+    table.saveToFile(path("wide.kro"));
+
+    QByteArray expected;
+    for (int c = 0; c < table.columnCount(); ++c)
+        expected += (c > 0 ? "," : "") + quotedField(table.column(c).name);
+    expected += '\n';
+    for (int row = 0; row < table.rowCount(); ++row) {
+        for (int c = 0; c < table.columnCount(); ++c)
+            expected += (c > 0 ? "," : "") + expectedCell(table, c, row);
+        expected += '\n';
+    }
+    ASSERT_GT(expected.size(), 2 << 20);
+
+    const ZelRun toFile = runZelCommand({ "export", path("wide.kro"), "--csv", path("wide.csv") });
+    ASSERT_EQ(toFile.status, 0) << toFile.err.toStdString();
+    const QByteArray written = contents(path("wide.csv"));
+    ASSERT_EQ(written.size(), expected.size());
+    for (qsizetype at = 0; at < expected.size(); at += 4096) {
+        ASSERT_EQ(written.mid(at, 4096), expected.mid(at, 4096)) << "at byte " << at;
+    }
+    const ZelRun toOutput = runZelCommand({ "export", path("wide.kro"), "--csv", "-" });
+    ASSERT_EQ(toOutput.status, 0) << toOutput.err.toStdString();
+    EXPECT_TRUE(toOutput.out.toUtf8() == expected);
+}
+
+// Output that cannot be written (a full disk) fails the command rather than being reported
+// as exported, in-process and from the program itself.
+TEST_F(ZelExportTest, StandardOutputThatCannotBeWrittenFails)
+{
+    const QString table = writeSession();
+    QFile full("/dev/full");
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    QTextStream out(&full);
+    QString errText;
+    QTextStream err(&errText);
+    EXPECT_EQ(zel::runZel({ "export", table, "--csv", "-" }, out, err), 1);
+    err.flush();
+    EXPECT_TRUE(errText.startsWith("zel export: ") && errText.count(u'\n') == 1)
+        << errText.toStdString();
+
+    QProcess zel;
+    zel.setStandardOutputFile("/dev/full");
+    zel.start(ZEL_BINARY, { "export", table, "--csv", "-" });
+    ASSERT_TRUE(zel.waitForFinished(30000));
+    EXPECT_EQ(zel.exitCode(), 1);
+    const QString message = QString::fromUtf8(zel.readAllStandardError());
+    EXPECT_TRUE(message.startsWith("zel export: ") && message.count(u'\n') == 1)
+        << message.toStdString();
 }

@@ -1,0 +1,113 @@
+#include "tools/zel/ShortestNumberText.h"
+
+#include "session/NumberText.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+
+using namespace zel;
+
+namespace {
+
+std::string shortest(double value)
+{
+    char text[kShortestNumberMaxChars + 8];
+    std::memset(text, '#', sizeof text);
+    char *end = writeShortestNumber(text, value);
+    EXPECT_LE(end - text, kShortestNumberMaxChars);
+    EXPECT_EQ(text[kShortestNumberMaxChars], '#') << "wrote past its room";
+    return std::string(text, end);
+}
+
+} // namespace
+
+TEST(ShortestNumberTextTest, SpellsEachFormAsTheTablesOwnNumberText)
+{
+    const struct
+    {
+        double value;
+        const char *text;
+    } cases[] = {
+        { 0.0, "0" },
+        { -0.0, "0" }, // the sign of zero is dropped, as everywhere in the program
+        { 1, "1" },
+        { -2.5, "-2.5" },
+        { 0.1, "0.1" },
+        { double(0.1f), "0.10000000149011612" }, // a logged float keeps every digit it has
+        { 10000, "10000" }, // a tie of lengths goes to the plain form
+        { 100000, "1e+05" },
+        { 123456, "123456" },
+        { 1e16, "1e+16" },
+        { 0.001, "0.001" },
+        { 0.0001, "1e-04" },
+        { 0.00012, "0.00012" },
+        { 1.5e-5, "1.5e-05" },
+        { 9007199254740992.0, "9007199254740992" },
+        { std::ldexp(1.0, 60), "1152921504606847000" }, // not the exact 1152921504606846976
+        { 123456789012345678.0, "123456789012345680" },
+        { 4294967295.0, "4294967295" },
+        { 1e100, "1e+100" },
+        { -1.25e-100, "-1.25e-100" },
+        { std::numeric_limits<double>::denorm_min(), "5e-324" },
+        { -std::numeric_limits<double>::min(), "-2.2250738585072014e-308" },
+        { std::numeric_limits<double>::max(), "1.7976931348623157e+308" },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(shortest(c.value), c.text) << std::hexfloat << c.value;
+}
+
+// Every finite double is written as textFromNumber writes it, and reads back as itself.
+TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValues)
+{
+    std::mt19937_64 random(20260501);
+    std::vector<double> values;
+    for (int i = 0; i < 100000; ++i) {
+        const uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        values.push_back(value);
+        float logged; // what a logger channel holds
+        const uint32_t floatBits = uint32_t(bits >> 32);
+        std::memcpy(&logged, &floatBits, sizeof logged);
+        values.push_back(logged);
+        values.push_back(double(float(i) * 0.01f + float(i % 47)));
+        const uint64_t subnormalBits = bits & ((uint64_t(1) << 52) - 1);
+        std::memcpy(&value, &subnormalBits, sizeof value);
+        values.push_back(value);
+    }
+    for (int i = -20000; i <= 20000; ++i)
+        values.push_back(i);
+    for (int e = -330; e <= 310; ++e) {
+        for (const char *mantissa : { "1", "5", "123", "9.5", "4.9406564584124654" }) {
+            const double value
+                = std::strtod((mantissa + ("e" + std::to_string(e))).c_str(), nullptr);
+            values.push_back(value);
+            values.push_back(-value);
+        }
+    }
+    for (int k = -1074; k < 1024; ++k) {
+        const double power = std::ldexp(1.0, k);
+        values.push_back(power);
+        values.push_back(std::nextafter(power, 0.0));
+        values.push_back(std::nextafter(power, 2 * power));
+    }
+
+    int mismatches = 0;
+    for (const double value : values) {
+        if (!std::isfinite(value))
+            continue;
+        const std::string text = shortest(value);
+        const double back = std::strtod(text.c_str(), nullptr);
+        if (text != textFromNumber(value).toStdString() || back != value) {
+            ADD_FAILURE() << std::hexfloat << value << " written " << text << ", expected "
+                          << textFromNumber(value).toStdString();
+            if (++mismatches == 10)
+                break;
+        }
+    }
+}

@@ -1,0 +1,61 @@
+#include "tools/zel/ShortestNumberText.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace zel {
+
+char *writeShortestNumber(char *out, double value)
+{
+    // Zero is written "0" whatever its sign, as the rest of the program writes it.
+    if (value == 0) {
+        *out = '0';
+        return out + 1;
+    }
+    // The shortest digits come in exponent form ("-1.25e+02"), which std::to_chars writes
+    // fastest; the plain form is laid out from it in place. std::to_chars' own choice of
+    // form would spell a whole number beyond 2^53 with its exact digits
+    // (1742267765724840960) rather than with the shortest ones padded with zeros.
+    char *end
+        = std::to_chars(out, out + kShortestNumberMaxChars, value, std::chars_format::scientific)
+              .ptr;
+    char *digits = *out == '-' ? out + 1 : out;
+    // The exponent has two digits, or three from 1e+100 and below 1e-99.
+    const bool longExponent = end[-4] != 'e';
+    const char *exponentDigits = end - (longExponent ? 3 : 2);
+    int exponent = (exponentDigits[0] - '0') * 10 + (exponentDigits[1] - '0');
+    if (longExponent)
+        exponent = exponent * 10 + (exponentDigits[2] - '0');
+    const char *exponentMark = exponentDigits - 2;
+    if (exponentMark[1] == '-')
+        exponent = -exponent;
+
+    const int scientificLength = int(end - digits);
+    const int fractionDigits = exponentMark - digits > 1 ? int(exponentMark - digits) - 2 : 0;
+    const int digitCount = 1 + fractionDigits;
+    const int pointPosition = exponent + 1; // digits before the decimal point
+    const int plainLength = pointPosition <= 0 ? 2 - pointPosition + digitCount
+        : pointPosition < digitCount           ? digitCount + 1
+                                               : pointPosition;
+    // The plain form wins a tie.
+    if (scientificLength < plainLength)
+        return end;
+
+    if (pointPosition <= 0) { // 0.000ddd
+        const int zeros = -pointPosition;
+        std::memmove(digits + 3 + zeros, digits + 2, size_t(fractionDigits));
+        digits[2 + zeros] = digits[0];
+        std::memset(digits + 2, '0', size_t(zeros));
+        digits[0] = '0';
+        digits[1] = '.';
+    } else if (pointPosition < digitCount) { // ddd.ddd
+        std::memmove(digits + 1, digits + 2, size_t(pointPosition - 1));
+        digits[pointPosition] = '.';
+    } else { // ddd000
+        std::memmove(digits + 1, digits + 2, size_t(fractionDigits));
+        std::memset(digits + digitCount, '0', size_t(pointPosition - digitCount));
+    }
+    return digits + plainLength;
+}
+
+} // namespace zel
