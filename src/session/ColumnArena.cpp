@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <sys/mman.h>
+#include <system_error>
 
 namespace zel {
 
@@ -32,7 +33,28 @@ std::shared_ptr<ColumnArena> ColumnArena::create(size_t bytes)
     char *base = reinterpret_cast<char *>(roundUp(reinterpret_cast<uintptr_t>(mapping), kHugePage));
     // A hint: where the system has no transparent huge pages, ordinary pages serve.
     ::madvise(base, size, MADV_HUGEPAGE);
-    return std::shared_ptr<ColumnArena>(new ColumnArena(mapping, mappingSize, base, size));
+    std::shared_ptr<ColumnArena> arena(new ColumnArena(mapping, mappingSize, base, size));
+    if (size >= kPreparedBytes && std::thread::hardware_concurrency() > 1) {
+        try {
+            arena->m_preparer = std::thread([area = arena.get()] { area->prepareBackwards(); });
+        } catch (const std::system_error &) {
+            // Without a thread the owner's first touches clear the pages, as they would anyway.
+        }
+    }
+    return arena;
+}
+
+void ColumnArena::prepareBackwards()
+{
+#ifdef MADV_POPULATE_WRITE
+    // Populating never changes what the memory holds, so it runs beside the owner's writes;
+    // pages the owner reached first are passed over quickly.
+    for (size_t end = m_size; end > 0 && !m_stopPreparing.load(std::memory_order_relaxed);
+         end -= kHugePage) {
+        if (::madvise(m_base + end - kHugePage, kHugePage, MADV_POPULATE_WRITE) != 0)
+            return; // an older system, or no memory to spare: the owner's touches do it
+    }
+#endif
 }
 
 ColumnArena::ColumnArena(void *mapping, size_t mappingSize, char *base, size_t size)
@@ -44,6 +66,9 @@ ColumnArena::ColumnArena(void *mapping, size_t mappingSize, char *base, size_t s
 
 ColumnArena::~ColumnArena()
 {
+    m_stopPreparing.store(true, std::memory_order_relaxed);
+    if (m_preparer.joinable())
+        m_preparer.join();
     ::munmap(m_mapping, m_mappingSize);
 }
 

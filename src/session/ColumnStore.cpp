@@ -191,7 +191,11 @@ bool ColumnStore::isVariableWidth() const
 
 void ColumnStore::reserve(size_t rows)
 {
-    visitValues(*this, [rows](auto &values) { values.reserve(rows); });
+    // Text cells take room as texts arrive.
+    visitValues(*this, [rows](auto &values) {
+        if constexpr (!isTextCells<decltype(values)>)
+            values.reserve(rows);
+    });
     m_empties.reserve(rows);
 }
 
@@ -200,7 +204,7 @@ void ColumnStore::reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t ro
     visitValues(*this, [&](auto &values) {
         if constexpr (requires { values.reserveIn(arena, rows); })
             values.reserveIn(arena, rows);
-        else
+        else if constexpr (!isTextCells<decltype(values)>)
             values.reserve(rows);
     });
     m_empties.reserveIn(arena, rows);
@@ -214,8 +218,6 @@ size_t ColumnStore::arenaBytes(const ColumnDef &def, size_t rows)
     switch (def.type) {
     case ColumnType::Integer:
     case ColumnType::LongWord:
-    case ColumnType::Text:
-    case ColumnType::Memo:
         valueBytes = rows * 4;
         break;
     case ColumnType::Real:
@@ -226,9 +228,11 @@ size_t ColumnStore::arenaBytes(const ColumnDef &def, size_t rows)
     case ColumnType::Boolean:
         valueBytes = rows;
         break;
+    case ColumnType::Text:
+    case ColumnType::Memo:
     case ColumnType::Blob:
     case ColumnType::Bytes:
-        break;
+        break; // their values live on the heap
     }
     return slice(valueBytes) + slice(RowBitmap::bytesFor(rows));
 }
@@ -965,8 +969,6 @@ void ColumnStore::loadData(const unsigned char *data, size_t dataSize, const uns
     if (dataSize / 4 < rows)
         fail(QStringLiteral("data of %1 bytes is too short for %2 rows").arg(dataSize).arg(rows));
     const bool isText = m_def.type == ColumnType::Text || m_def.type == ColumnType::Memo;
-    if (isText)
-        m_texts.reserveIn(arena, rows);
     visitValues(*this, [rows](auto &values) { values.resize(rows); });
     m_empties.reserveIn(arena, rows);
     m_empties.append(rows, false);

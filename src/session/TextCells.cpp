@@ -4,6 +4,11 @@ namespace zel {
 
 void TextCells::set(size_t row, QString text)
 {
+    if (row >= m_slots.size()) {
+        if (text.isEmpty())
+            return;
+        m_slots.resize(row + 1, 0);
+    }
     uint32_t &slot = m_slots[row];
     if (text.isEmpty()) {
         if (slot != 0) {
@@ -20,10 +25,9 @@ void TextCells::set(size_t row, QString text)
 
 void TextCells::resize(size_t rows)
 {
-    if (rows >= m_slots.size()) {
-        m_slots.resize(rows, 0);
+    m_size = rows;
+    if (rows >= m_slots.size())
         return;
-    }
     for (size_t row = rows; row < m_slots.size(); ++row) {
         if (m_slots[row] != 0)
             release(m_slots[row]);
@@ -34,6 +38,9 @@ void TextCells::resize(size_t rows)
 
 void TextCells::erase(size_t row)
 {
+    --m_size;
+    if (row >= m_slots.size())
+        return;
     if (m_slots[row] != 0)
         release(m_slots[row]);
     m_slots.erase(m_slots.begin() + ptrdiff_t(row));
@@ -42,6 +49,7 @@ void TextCells::erase(size_t row)
 
 void TextCells::clear()
 {
+    m_size = 0;
     m_slots.clear();
     m_slots.shrink_to_fit();
     std::vector<QString>().swap(m_texts);
@@ -50,11 +58,11 @@ void TextCells::clear()
 
 void TextCells::appendRows(const TextCells &source, const std::vector<uint32_t> &rows)
 {
-    // Room is reserved first, so reading from the same column stays valid while appending.
-    m_slots.reserve(m_slots.size() + rows.size());
     for (uint32_t row : rows) {
-        const uint32_t from = source.m_slots[row];
-        m_slots.push_back(from != 0 ? store(source.m_texts[from - 1]) : 0);
+        // Texts go in by value: set() may move the entries a text of this column sits in.
+        if (const uint32_t from = source.slotOf(row); from != 0)
+            set(m_size, QString(source.m_texts[from - 1]));
+        ++m_size;
     }
 }
 

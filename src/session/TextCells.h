@@ -10,32 +10,26 @@
 namespace zel {
 
 /// The cells of a text or memo column. Each row holds only the number of its text, so an
-/// empty cell costs 4 bytes: session logs fill their text columns in the header row alone.
+/// empty cell costs 4 bytes, and the empty rows after the last text cost nothing: session
+/// logs fill their text columns in the header row alone.
 class TextCells
 {
 public:
     /// Number of rows.
-    size_t size() const { return m_slots.size(); }
+    size_t size() const { return m_size; }
     /// The text of row \a row; an empty string for an empty cell.
     const QString &operator[](size_t row) const
     {
-        const uint32_t slot = m_slots[row];
+        const uint32_t slot = slotOf(row);
         return slot != 0 ? m_texts[slot - 1] : s_empty;
     }
     /// True when row \a row holds no text.
-    bool isEmpty(size_t row) const { return m_slots[row] == 0; }
+    bool isEmpty(size_t row) const { return slotOf(row) == 0; }
     /// Stores \a text in row \a row; an empty text empties the cell.
     void set(size_t row, QString text);
 
-    /// Reserves room for \a rows rows.
-    void reserve(size_t rows) { m_slots.reserve(rows); }
-    /// Reserves room for \a rows rows in a slice of \a arena.
-    void reserveIn(const std::shared_ptr<ColumnArena> &arena, size_t rows)
-    {
-        m_slots.reserveIn(arena, rows);
-    }
     /// Appends one empty row.
-    void appendEmpty() { m_slots.push_back(0); }
+    void appendEmpty() { ++m_size; }
     /// Keeps the first \a rows rows, or adds empty rows up to \a rows.
     void resize(size_t rows);
     /// Removes row \a row; later rows move down by one.
@@ -46,13 +40,16 @@ public:
     void appendRows(const TextCells &source, const std::vector<uint32_t> &rows);
 
 private:
+    uint32_t slotOf(size_t row) const { return row < m_slots.size() ? m_slots[row] : 0; }
     uint32_t store(QString text);
     void release(uint32_t slot);
     void dropReleasedWhenUnused();
 
     static inline const QString s_empty;
 
-    ColumnValues<uint32_t> m_slots; ///< per row: 1 + the index of its text, or 0 when empty
+    size_t m_size = 0;
+    /// Per row up to the last text at most: 1 + the index of its text, or 0 when empty.
+    ColumnValues<uint32_t> m_slots;
     std::vector<QString> m_texts; ///< the texts of non-empty cells; released entries are empty
     std::vector<uint32_t> m_free; ///< slot numbers of released entries, reused first
 };
