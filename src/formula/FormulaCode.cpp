@@ -133,13 +133,13 @@ FormulaCode::FormulaCode(const QString &units)
         entryAt[size_t(p)] = quint32(m_instructions.size());
         Instruction ins;
         ins.op = c[p++];
-        const int units = operandUnits(ins.op);
-        if (units < 0 || len - p < units) {
+        const int operands = operandUnits(ins.op);
+        if (operands < 0 || len - p < operands) {
             // Nothing after it can be told apart from operands: the run stops here.
-            m_instructions.push_back(Instruction{});
+            m_instructions.push_back(Instruction {});
             break;
         }
-        switch (units) {
+        switch (operands) {
         case 1:
             ins.index = c[p];
             break;
@@ -158,11 +158,11 @@ FormulaCode::FormulaCode(const QString &units)
         default:
             break;
         }
-        p += units;
+        p += operands;
         if (ins.op == Opcode::PushString || ins.op == Opcode::PushExternal) {
             const quint32 n = ins.operand;
             if (quint64(len - p) < n) {
-                m_instructions.push_back(Instruction{});
+                m_instructions.push_back(Instruction {});
                 break;
             }
             ins.operand = quint32(m_texts.size());
@@ -178,7 +178,7 @@ FormulaCode::FormulaCode(const QString &units)
             continue;
         ins.operand = ins.operand <= quint64(len) ? entryAt[ins.operand] : kNoTarget;
         if (ins.operand == kNoTarget)
-            ins = Instruction{};
+            ins = Instruction {};
     }
 }
 
