@@ -51,6 +51,59 @@ public:
     /// Counts the work on the given number of characters.
     void chargeChars(qint64 chars) { charge(chars / kCharsPerUnit); }
 
+    /// The units left, held in a local by a run loop so that counting an instruction is a
+    /// decrement and a test. While it holds them, nothing else may charge the budget: the
+    /// loop hands them back before it runs anything that does, takes them again after, and
+    /// the destructor hands them back however the loop ends.
+    class Countdown
+    {
+    public:
+        explicit Countdown(FormulaBudget &budget)
+            : m_budget(budget)
+        {
+            take();
+        }
+        ~Countdown()
+        {
+            if (m_held)
+                handBack();
+        }
+        Countdown(const Countdown &) = delete;
+        Countdown &operator=(const Countdown &) = delete;
+
+        /// Takes the units left from the budget.
+        void take()
+        {
+            m_taken = m_budget.m_used;
+            // A limit already passed (set below the work done) leaves nothing: the next
+            // instruction raises.
+            m_initial = m_budget.m_limit >= m_taken ? m_budget.m_limit - m_taken : -1;
+            m_left = m_initial;
+            m_held = true;
+        }
+        /// Gives the count back to the budget.
+        void handBack()
+        {
+            m_budget.m_used = m_taken + (m_initial - m_left);
+            m_held = false;
+        }
+        /// Counts one instruction, as FormulaBudget::step does.
+        void step()
+        {
+            if (--m_left < 0) {
+                handBack();
+                exceeded();
+            }
+        }
+
+    private:
+        FormulaBudget &m_budget;
+        qint64 m_taken = 0; // units used when taken
+        qint64 m_initial = 0; // units left when taken
+        qint64 m_left = 0;
+        bool m_held = false;
+    };
+
 private:
     [[noreturn]] static void exceeded();
 

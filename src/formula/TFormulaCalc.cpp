@@ -57,6 +57,18 @@ TFormulaCalc::TFormulaCalc(int n, TTalFormula *parent)
 {
 }
 
+void TFormulaCalc::throwZeroDivisor(double dividend)
+{
+    if (dividend == 0 || std::isnan(dividend))
+        throw FormulaException::invalidOperation();
+    throw FormulaException::divisionByZero();
+}
+
+void TFormulaCalc::throwInvalidOperation()
+{
+    throw FormulaException::invalidOperation();
+}
+
 void TFormulaCalc::throwNotFinite(double d)
 {
     if (std::isnan(d))
@@ -210,7 +222,7 @@ void TFormulaCalc::binaryNumber(Op op)
     TCalcItem &left = Item(1);
     const double r = ValueN(Item(0));
     const double l = ValueN(left);
-    setNumber(left, stored(op((long double)l, (long double)r)));
+    setNumber(left, op(l, r));
     --pos;
 }
 
@@ -220,9 +232,9 @@ void TFormulaCalc::Plus()
     TCalcItem &right = Item(0);
     double l = 0.0, r = 0.0;
     if (left.typ == fdtnumber && right.typ == fdtnumber) {
-        setNumber(left, stored((long double)left.data + right.data));
+        setNumber(left, sum(left.data, right.data));
     } else if (TryValueN(left, l) && TryValueN(right, r)) {
-        setNumber(left, stored((long double)l + r));
+        setNumber(left, sum(l, r));
     } else {
         QString s = joined(ValueS(left), ValueS(right));
         left.typ = fdtstring;
@@ -258,24 +270,17 @@ QString TFormulaCalc::joined(const QString &a, const QString &b)
 
 void TFormulaCalc::Minus()
 {
-    binaryNumber([](long double a, long double b) { return a - b; });
+    binaryNumber(difference);
 }
 
 void TFormulaCalc::Mult()
 {
-    binaryNumber([](long double a, long double b) { return a * b; });
+    binaryNumber(product);
 }
 
 void TFormulaCalc::Division()
 {
-    binaryNumber([](long double a, long double b) {
-        if (b == 0) {
-            if (a == 0 || std::isnan(a))
-                throw FormulaException::invalidOperation();
-            throw FormulaException::divisionByZero();
-        }
-        return a / b;
-    });
+    binaryNumber(quotient);
 }
 
 void TFormulaCalc::cDiv()
@@ -304,33 +309,38 @@ void TFormulaCalc::cMod()
     --pos;
 }
 
+double TFormulaCalc::power(double base, double exponent)
+{
+    const long double b = base;
+    const long double x = exponent;
+    if (x == std::trunc(x) && std::fabs(x) <= 2147483647.0L) {
+        long long n = (long long)x;
+        const bool negative = n < 0;
+        unsigned long long e = negative ? (unsigned long long)(-n) : (unsigned long long)n;
+        long double result = 1.0L;
+        long double square = b;
+        while (e != 0) {
+            if (e & 1)
+                result *= square;
+            e >>= 1;
+            if (e != 0)
+                square *= square;
+        }
+        if (negative) {
+            if (result == 0)
+                throw FormulaException::divisionByZero();
+            result = 1.0L / result;
+        }
+        return stored(result);
+    }
+    if (b == 0)
+        return 0.0;
+    return stored(std::exp2(x * std::log2(b)));
+}
+
 void TFormulaCalc::Pow()
 {
-    binaryNumber([](long double base, long double exponent) -> long double {
-        if (exponent == std::trunc(exponent) && std::fabs(exponent) <= 2147483647.0L) {
-            long long n = (long long)exponent;
-            const bool negative = n < 0;
-            unsigned long long e = negative ? (unsigned long long)(-n) : (unsigned long long)n;
-            long double result = 1.0L;
-            long double b = base;
-            while (e != 0) {
-                if (e & 1)
-                    result *= b;
-                e >>= 1;
-                if (e != 0)
-                    b *= b;
-            }
-            if (negative) {
-                if (result == 0)
-                    throw FormulaException::divisionByZero();
-                result = 1.0L / result;
-            }
-            return result;
-        }
-        if (base == 0)
-            return 0.0L;
-        return std::exp2(exponent * std::log2(base));
-    });
+    binaryNumber(power);
 }
 
 int TFormulaCalc::compare()
@@ -340,9 +350,7 @@ int TFormulaCalc::compare()
     double l = 0.0, r = 0.0;
     int result;
     if (TryValueN(left, l) && TryValueN(right, r)) {
-        if (std::isnan(l) || std::isnan(r))
-            throw FormulaException::invalidOperation();
-        result = l < r ? -1 : (l > r ? 1 : 0);
+        result = compared(l, r);
     } else {
         qsizetype compared = 0;
         result = compareTexts(ValueS(left), ValueS(right), fParent->fcasesensitivestring,

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zel {
@@ -58,10 +59,101 @@ public:
     void PushN(double x) { setNumber(slot(), x); }
     /// Pushes a text.
     void PushS(const QString &s);
+    /// Pushes a text, or with fdtgetvar a reference to the host variable it names.
+    void PushText(TFormulaDataType type, const QString &s)
+    {
+        TCalcItem &it = slot();
+        it.typ = type;
+        it.data = 0.0;
+        it.str = s;
+    }
     /// Pushes a copy of a value.
     void Push(const TCalcItem &v) { assign(slot(), v); }
     /// Removes the top value.
     void Drop();
+
+    /// The top of the stack as a run of compiled code holds it: the numbers its number
+    /// instructions push and compute, as plain doubles in a local array above the machine's
+    /// values, so that those instructions neither check types nor touch a value's text.
+    /// Numbers already on the machine's stack are pulled up when an instruction needs them.
+    /// Whatever else touches the stack (a function, an operation on texts) runs between
+    /// handBack(), which pushes the held numbers onto the machine's stack, and take(); the
+    /// destructor hands them back however the run ends.
+    class LocalStack
+    {
+    public:
+        explicit LocalStack(TFormulaCalc &calc)
+            : m_calc(calc)
+        {
+            take();
+        }
+        ~LocalStack()
+        {
+            if (m_held)
+                handBack();
+        }
+        LocalStack(const LocalStack &) = delete;
+        LocalStack &operator=(const LocalStack &) = delete;
+
+        /// Takes the top of the stack over from the machine.
+        void take()
+        {
+            m_slots = m_calc.data.data();
+            m_below = m_calc.pos;
+            // Held numbers never take the stack past the room the machine has, so that
+            // handing them back cannot grow it and the push that would is left to the
+            // machine, which raises its limit error there.
+            m_room = std::min(kHeld, m_calc.max - m_calc.pos);
+            m_count = 0;
+            m_held = true;
+        }
+        /// Hands the top of the stack back to the machine.
+        void handBack()
+        {
+            m_calc.pos = m_below;
+            for (int i = 0; i < m_count; ++i)
+                setNumber(m_calc.data[size_t(m_calc.pos++)], m_numbers[i]);
+            m_count = 0;
+            m_held = false;
+        }
+
+        /// Pushes a number; false, having done nothing, when no more can be held.
+        bool push(double x)
+        {
+            if (m_count == m_room)
+                return false;
+            m_numbers[m_count++] = x;
+            return true;
+        }
+        /// True when the n topmost values (n at most 2) are numbers, now held here; false,
+        /// having changed nothing the run can see, when one is not.
+        bool numbers(int n)
+        {
+            while (m_count < n) {
+                if (m_below == 0 || m_slots[m_below - 1].typ != fdtnumber)
+                    return false;
+                for (int i = m_count; i > 0; --i)
+                    m_numbers[i] = m_numbers[i - 1];
+                m_numbers[0] = m_slots[--m_below].data;
+                ++m_count;
+            }
+            return true;
+        }
+        /// Removes the top number (numbers(1)) and gives it.
+        double pop() { return m_numbers[--m_count]; }
+        /// The top number (numbers(1)).
+        double &top() { return m_numbers[m_count - 1]; }
+
+    private:
+        static constexpr int kHeld = 16;
+        TFormulaCalc &m_calc;
+        TCalcItem *m_slots = nullptr;
+        int m_below = 0; // values on the machine's stack below the held numbers
+        int m_room = 0;
+        int m_count = 0;
+        double m_numbers[kHeld];
+        bool m_held = false;
+    };
 
     /// Calls a function with cnt arguments on the stack (0xFFFF: the count lies on top),
     /// then puts the result in place of the arguments.
@@ -128,6 +220,27 @@ public:
     /// "!!": 64-bit complement of the truncated top.
     void bNOT();
 
+    // The operators on two numbers, as "+", "-", "*", "/", "^" and the comparisons compute
+    // them.
+    static double sum(double l, double r) { return stored((long double)l + r); }
+    static double difference(double l, double r) { return stored((long double)l - r); }
+    static double product(double l, double r) { return stored((long double)l * r); }
+    static double quotient(double l, double r)
+    {
+        if (r == 0)
+            throwZeroDivisor(l);
+        return stored((long double)l / r);
+    }
+    static double power(double base, double exponent);
+    /// -1, 0 or 1 as l is less than, equal to or greater than r; NaN raises the
+    /// invalid-operation error.
+    static int compared(double l, double r)
+    {
+        if (std::isnan(l) || std::isnan(r))
+            throwInvalidOperation();
+        return l < r ? -1 : (l > r ? 1 : 0);
+    }
+
     /// Stores an extended-precision result as a double: NaN raises the invalid-operation
     /// error, an infinity the overflow error.
     static double stored(long double r)
@@ -171,6 +284,8 @@ private:
     }
     [[noreturn]] static void throwWrongBytecode();
     [[noreturn]] static void throwNotFinite(double d);
+    [[noreturn]] static void throwZeroDivisor(double dividend);
+    [[noreturn]] static void throwInvalidOperation();
     void grow();
     double textValueN(const TCalcItem &v);
     bool parsed(const QString &text, double &x);

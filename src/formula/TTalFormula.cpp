@@ -272,7 +272,7 @@ inline void TTalFormula::runCode(TTalSubFormula &f)
     {
         CurrentFormula current(pformula, &f);
         RunningFormula running(f);
-        Execute(f.fcompiled);
+        Execute(f.program);
     }
     fstop = false;
 }
@@ -356,236 +356,313 @@ qsizetype TTalFormula::liveTextChars()
     return texts.characters();
 }
 
-void TTalFormula::Execute(const QString &code)
+void TTalFormula::Execute(const FormulaCode &code)
 {
-    const char16_t *c = reinterpret_cast<const char16_t *>(code.utf16());
-    const qsizetype len = code.size();
-    qsizetype p = 0;
-    const auto need = [&](qsizetype units) {
-        if (len - p < units)
-            throw wrongBytecode();
-    };
-    const auto read32 = [&]() {
-        need(2);
-        const quint32 v = quint32(c[p]) | (quint32(c[p + 1]) << 16);
-        p += 2;
-        return v;
-    };
-    const auto jumpTo = [&](quint32 target) {
-        if (target > quint64(len))
-            throw wrongBytecode();
-        p = qsizetype(target);
-    };
+    using Fast = FormulaCode::Fast;
+    const FormulaCode::Instruction *const program = code.instructions().data();
+    const FormulaCode::Instruction *const end = program + code.instructions().size();
+    const FormulaCode::Instruction *next = program;
     fstopped = false;
-    const auto &builtins = FormulaFunctions::builtins();
-    while (p < len) {
-        if (fstep) {
+    // Instructions on numbers run here on what the run holds in locals: the stack, the work
+    // left, the current formula's variables and the step setting. Every other instruction,
+    // and these on texts, runs in runInstruction, which may call a function or a formula
+    // that uses or changes any of them: they are handed back before and taken again after.
+    TFormulaCalc::LocalStack stack(C);
+    FormulaBudget::Countdown work(fbudget);
+    const TCalcItem *variables = nullptr;
+    size_t variableCount = 0;
+    bool stepping = false;
+    const auto take = [&] {
+        stack.take();
+        work.take();
+        variables = pformula->values.data();
+        variableCount = pformula->values.size();
+        stepping = fstep;
+    };
+    const auto handBack = [&] {
+        stack.handBack();
+        work.handBack();
+    };
+    const auto binary = [&](double (*op)(double, double)) {
+        if (!stack.numbers(2))
+            return false;
+        const double r = stack.pop();
+        double &l = stack.top();
+        l = op(l, r);
+        return true;
+    };
+    const auto comparison = [&](auto holds) {
+        if (!stack.numbers(2))
+            return false;
+        const double r = stack.pop();
+        double &l = stack.top();
+        l = holds(TFormulaCalc::compared(l, r)) ? 1.0 : 0.0;
+        return true;
+    };
+    take();
+    while (next != end) {
+        if (stepping) {
+            handBack();
             if (QCoreApplication::instance())
                 QCoreApplication::processEvents();
+            take();
             if (fstop) {
                 fstopped = true;
                 return;
             }
         }
-        fbudget.step();
-        const char16_t op = c[p++];
-        switch (op) {
-        case Opcode::PushVariable: {
-            need(1);
-            const size_t i = c[p++];
-            if (i >= pformula->values.size())
-                throw wrongBytecode();
-            C.Push(pformula->values[i]);
+        work.step();
+        const FormulaCode::Instruction &ins = *next++;
+        switch (ins.fast) {
+        case Fast::PushVariable:
+            if (ins.index < variableCount && variables[ins.index].typ == fdtnumber
+                && stack.push(variables[ins.index].data))
+                continue;
             break;
-        }
-        case Opcode::PushMainVariable: {
-            need(1);
-            const size_t i = c[p++];
-            if (i >= formula.values.size())
-                throw wrongBytecode();
-            C.Push(formula.values[i]);
+        case Fast::PushNumber:
+            if (stack.push(ins.number))
+                continue;
             break;
-        }
-        case Opcode::PushNumber: {
-            need(4);
-            double x;
-            static_assert(sizeof x == 4 * sizeof(char16_t));
-            std::memcpy(&x, c + p, sizeof x);
-            p += 4;
-            C.PushN(x);
+        case Fast::Add:
+            if (binary(TFormulaCalc::sum))
+                continue;
             break;
-        }
-        case Opcode::PushString:
-        case Opcode::PushExternal: {
-            const quint32 n = read32();
-            need(qsizetype(n));
-            reserveText(qsizetype(n));
-            TCalcItem item;
-            item.typ = op == Opcode::PushString ? fdtstring : fdtgetvar;
-            item.str = QString(reinterpret_cast<const QChar *>(c + p), qsizetype(n));
-            p += qsizetype(n);
-            C.Push(item);
+        case Fast::Subtract:
+            if (binary(TFormulaCalc::difference))
+                continue;
             break;
-        }
-        case Opcode::CallBuiltin:
-        case Opcode::CallUserFunction: {
-            need(2);
-            const size_t i = c[p];
-            const int count = c[p + 1];
-            p += 2;
-            if (!fmodulename.isEmpty())
-                fmodulename.clear();
-            if (op == Opcode::CallBuiltin) {
-                if (i >= builtins.size())
-                    throw wrongBytecode();
-                C.DoFunction(builtins[i], count);
-            } else {
-                if (i >= userfunc.size())
-                    throw wrongBytecode();
-                C.DoFunction(*userfunc[i], count);
+        case Fast::Multiply:
+            if (binary(TFormulaCalc::product))
+                continue;
+            break;
+        case Fast::Divide:
+            if (binary(TFormulaCalc::quotient))
+                continue;
+            break;
+        case Fast::Power:
+            if (binary(TFormulaCalc::power))
+                continue;
+            break;
+        case Fast::Less:
+            if (comparison([](int c) { return c < 0; }))
+                continue;
+            break;
+        case Fast::LessOrEqual:
+            if (comparison([](int c) { return c <= 0; }))
+                continue;
+            break;
+        case Fast::Greater:
+            if (comparison([](int c) { return c > 0; }))
+                continue;
+            break;
+        case Fast::GreaterOrEqual:
+            if (comparison([](int c) { return c >= 0; }))
+                continue;
+            break;
+        case Fast::Equal:
+            if (comparison([](int c) { return c == 0; }))
+                continue;
+            break;
+        case Fast::NotEqual:
+            if (comparison([](int c) { return c != 0; }))
+                continue;
+            break;
+        case Fast::Negate:
+            if (stack.numbers(1)) {
+                stack.top() = -stack.top();
+                continue;
             }
             break;
+        case Fast::JumpIfZero:
+            if (stack.numbers(1)) {
+                if (stack.pop() == 0)
+                    next = program + ins.operand;
+                continue;
+            }
+            break;
+        case Fast::Jump:
+            next = program + ins.operand;
+            continue;
+        case Fast::Return:
+            return;
+        case Fast::Other:
+            break;
         }
-        case Opcode::ModulePath: {
-            need(1);
-            const size_t i = c[p++];
+        handBack();
+        next = program + runInstruction(code, ins, size_t(next - program));
+        take();
+    }
+}
+
+size_t TTalFormula::runInstruction(
+    const FormulaCode &code, const FormulaCode::Instruction &ins, size_t p)
+{
+    const size_t end = code.instructions().size();
+    switch (ins.op) {
+    case Opcode::PushVariable: {
+        const size_t i = ins.index;
+        if (i >= pformula->values.size())
+            throw wrongBytecode();
+        C.Push(pformula->values[i]);
+        break;
+    }
+    case Opcode::PushMainVariable: {
+        const size_t i = ins.index;
+        if (i >= formula.values.size())
+            throw wrongBytecode();
+        C.Push(formula.values[i]);
+        break;
+    }
+    case Opcode::PushNumber:
+        C.PushN(ins.number);
+        break;
+    case Opcode::PushString:
+    case Opcode::PushExternal: {
+        const QString &text = code.text(ins.operand);
+        reserveText(text.size());
+        C.PushText(ins.op == Opcode::PushString ? fdtstring : fdtgetvar, text);
+        break;
+    }
+    case Opcode::CallBuiltin:
+    case Opcode::CallUserFunction: {
+        const size_t i = ins.index;
+        if (!fmodulename.isEmpty())
+            fmodulename.clear();
+        if (ins.op == Opcode::CallBuiltin) {
+            const auto &builtins = FormulaFunctions::builtins();
+            if (i >= builtins.size())
+                throw wrongBytecode();
+            C.DoFunction(builtins[i], ins.count);
+        } else {
             if (i >= userfunc.size())
                 throw wrongBytecode();
-            fmodulename = userfunc[i]->name;
-            fmembers = &userfunc[i]->funs;
-            break;
+            C.DoFunction(*userfunc[i], ins.count);
         }
-        case Opcode::MemberStep: {
-            need(1);
-            const size_t i = c[p++];
-            if (!fmembers || i >= fmembers->size())
-                throw wrongBytecode();
-            const FTableItem &member = *(*fmembers)[i];
-            fmodulename = fmodulename.isEmpty() ? member.name : fmodulename + u'.' + member.name;
-            fmembers = &member.funs;
-            break;
-        }
-        case Opcode::CallMember: {
-            need(2);
-            const size_t i = c[p];
-            const int count = c[p + 1];
-            p += 2;
-            if (!fmembers || i >= fmembers->size())
-                throw wrongBytecode();
-            C.DoFunction(*(*fmembers)[i], count);
-            break;
-        }
-        case Opcode::CallSub: {
-            need(2);
-            const size_t i = c[p];
-            const int count = c[p + 1];
-            p += 2;
-            if (i >= fsubformula.size() || count > C.Pos())
-                throw wrongBytecode();
-            if (fcalldepth >= fmaxcalldepth)
-                throw FormulaException::limit(QStringLiteral("calls nested too deeply"));
-            callSub(fsubformula[i], count);
-            if (fstopped)
-                return;
-            break;
-        }
-        case Opcode::Drop:
-            C.Drop();
-            break;
-        case Opcode::Jump:
-            jumpTo(read32());
-            break;
-        case Opcode::JumpIfZero: {
-            const quint32 target = read32();
-            if (C.PopN() == 0)
-                jumpTo(target);
-            break;
-        }
-        case Opcode::Return:
-            p = len;
-            break;
-        case Opcode::Not:
-            C.cNOT();
-            break;
-        case Opcode::Mod:
-            C.cMod();
-            break;
-        case Opcode::And:
-            C.cAND();
-            break;
-        case Opcode::Multiply:
-            C.Mult();
-            break;
-        case Opcode::Add:
-            C.Plus();
-            break;
-        case Opcode::Subtract:
-            C.Minus();
-            break;
-        case Opcode::Divide:
-            C.Division();
-            break;
-        case Opcode::Less:
-            C.LT();
-            break;
-        case Opcode::Equal:
-            C.EQ();
-            break;
-        case Opcode::Greater:
-            C.GT();
-            break;
-        case Opcode::Concat:
-            C.PlusS();
-            break;
-        case Opcode::IntDivide:
-            C.cDiv();
-            break;
-        case Opcode::Power:
-            C.Pow();
-            break;
-        case Opcode::Or:
-            C.cOR();
-            break;
-        case Opcode::Like:
-            C.Like();
-            break;
-        case Opcode::BitNot:
-            C.bNOT();
-            break;
-        case Opcode::BitAnd:
-            C.bAND();
-            break;
-        case Opcode::BitOr:
-            C.bOR();
-            break;
-        case Opcode::BitXor:
-            C.bXOR();
-            break;
-        case Opcode::ShiftRight:
-            C.bSHR();
-            break;
-        case Opcode::ShiftLeft:
-            C.bSHL();
-            break;
-        case Opcode::Xor:
-            C.cXOR();
-            break;
-        case Opcode::LessOrEqual:
-            C.LE();
-            break;
-        case Opcode::GreaterOrEqual:
-            C.GE();
-            break;
-        case Opcode::Negate:
-            C.Uminus();
-            break;
-        case Opcode::NotEqual:
-            C.NE();
-            break;
-        default:
-            throw wrongBytecode();
-        }
+        break;
     }
+    case Opcode::ModulePath: {
+        const size_t i = ins.index;
+        if (i >= userfunc.size())
+            throw wrongBytecode();
+        fmodulename = userfunc[i]->name;
+        fmembers = &userfunc[i]->funs;
+        break;
+    }
+    case Opcode::MemberStep: {
+        const size_t i = ins.index;
+        if (!fmembers || i >= fmembers->size())
+            throw wrongBytecode();
+        const FTableItem &member = *(*fmembers)[i];
+        fmodulename = fmodulename.isEmpty() ? member.name : fmodulename + u'.' + member.name;
+        fmembers = &member.funs;
+        break;
+    }
+    case Opcode::CallMember: {
+        const size_t i = ins.index;
+        if (!fmembers || i >= fmembers->size())
+            throw wrongBytecode();
+        C.DoFunction(*(*fmembers)[i], ins.count);
+        break;
+    }
+    case Opcode::CallSub: {
+        const size_t i = ins.index;
+        const int count = ins.count;
+        if (i >= fsubformula.size() || count > C.Pos())
+            throw wrongBytecode();
+        if (fcalldepth >= fmaxcalldepth)
+            throw FormulaException::limit(QStringLiteral("calls nested too deeply"));
+        callSub(fsubformula[i], count);
+        return fstopped ? end : p;
+    }
+    case Opcode::Drop:
+        C.Drop();
+        break;
+    case Opcode::JumpIfZero:
+        if (C.PopN() == 0)
+            p = ins.operand;
+        break;
+    case Opcode::Not:
+        C.cNOT();
+        break;
+    case Opcode::Mod:
+        C.cMod();
+        break;
+    case Opcode::And:
+        C.cAND();
+        break;
+    case Opcode::Multiply:
+        C.Mult();
+        break;
+    case Opcode::Add:
+        C.Plus();
+        break;
+    case Opcode::Subtract:
+        C.Minus();
+        break;
+    case Opcode::Divide:
+        C.Division();
+        break;
+    case Opcode::Less:
+        C.LT();
+        break;
+    case Opcode::Equal:
+        C.EQ();
+        break;
+    case Opcode::Greater:
+        C.GT();
+        break;
+    case Opcode::Concat:
+        C.PlusS();
+        break;
+    case Opcode::IntDivide:
+        C.cDiv();
+        break;
+    case Opcode::Power:
+        C.Pow();
+        break;
+    case Opcode::Or:
+        C.cOR();
+        break;
+    case Opcode::Like:
+        C.Like();
+        break;
+    case Opcode::BitNot:
+        C.bNOT();
+        break;
+    case Opcode::BitAnd:
+        C.bAND();
+        break;
+    case Opcode::BitOr:
+        C.bOR();
+        break;
+    case Opcode::BitXor:
+        C.bXOR();
+        break;
+    case Opcode::ShiftRight:
+        C.bSHR();
+        break;
+    case Opcode::ShiftLeft:
+        C.bSHL();
+        break;
+    case Opcode::Xor:
+        C.cXOR();
+        break;
+    case Opcode::LessOrEqual:
+        C.LE();
+        break;
+    case Opcode::GreaterOrEqual:
+        C.GE();
+        break;
+    case Opcode::Negate:
+        C.Uminus();
+        break;
+    case Opcode::NotEqual:
+        C.NE();
+        break;
+    default:
+        throw wrongBytecode();
+    }
+    return p;
 }
 
 // --- programs ---------------------------------------------------------------------------

@@ -118,6 +118,9 @@ public:
     /// A formula that reaches variables by name at run time (SET, VAL, INC, ...) may touch
     /// any of them; host functions are taken not to reach variables by name.
     std::vector<int> usedVariables() const;
+    /// After Compile: the formula reaches variables by name at run time, so running it may
+    /// change any of them (without, its variables keep the values they were given).
+    bool reachesVariablesByName() const { return fvarsbyname; }
     /// Compile then ComputeN.
     double ComputeStrN(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
     /// Compile then Compute.
@@ -275,7 +278,8 @@ private:
     void Run(TTalSubFormula &f, int num, TCalcArray *vals);
     void runCode(TTalSubFormula &f);
     void callSub(TTalSubFormula &callee, int count);
-    void Execute(const QString &code);
+    void Execute(const FormulaCode &code);
+    size_t runInstruction(const FormulaCode &code, const FormulaCode::Instruction &ins, size_t p);
     qsizetype liveTextChars();
     TCalcItem *findVariable(const QString &name);
     int indexIn(const TTalSubFormula &f, const QString &name);

@@ -185,7 +185,7 @@ void TTalFormula::startInput(const QString &instr)
 bool TTalFormula::compileBody(int num, const QStringList &vars)
 {
     TTalSubFormula &f = *pformula;
-    f.fcompiled.clear();
+    f.setCompiled(QString());
     fcached = false;
     num = std::clamp(num, 0, int(std::min<qsizetype>(vars.size(), 0xFFFF)));
     if (num > 0) {
@@ -241,7 +241,7 @@ QString TTalFormula::Compile(const QString &instr, int num, const QStringList &v
     }
     if (!Test(instr, num, vars))
         throw FormulaException(GetLastErrorStr(), ErrLine(), ErrPos());
-    pformula->fcompiled = temp + QChar(kReturn);
+    pformula->setCompiled(temp + QChar(kReturn));
     if (main) {
         fcached = true;
         fcachedgeneration = fgeneration;
@@ -1243,7 +1243,7 @@ char16_t TTalFormula::DeclareSub()
         return 0;
     }
     fexsyntax = false;
-    sub.fcompiled = temp + QChar(kReturn);
+    sub.setCompiled(temp + QChar(kReturn));
     return tc;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formula/FormulaCode.h"
 #include "formula/TCalcItem.h"
 
 #include <QString>
@@ -18,7 +19,15 @@ struct TTalSubFormula
     QStringList varnames;
     TCalcArray values;
     QString fcompiled; ///< code units of the instruction set (Opcode), ending with Return
+    FormulaCode program; ///< fcompiled decoded, as it runs
     int running = 0; ///< runs of this formula in progress (more than one: a recursive call)
+
+    /// Sets the compiled code and decodes it.
+    void setCompiled(const QString &units)
+    {
+        fcompiled = units;
+        program = FormulaCode(units);
+    }
 };
 
 using TTalSFArray = std::vector<TTalSubFormula>;

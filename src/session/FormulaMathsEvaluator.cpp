@@ -17,6 +17,7 @@ struct FormulaMathsEvaluator::Channel
     qint64 failures = 0;
     QString firstMessage;
     std::vector<int> usedVariables; // indexes the formula can reach, below num
+    bool assigns = false; // the formula may change variables (it reaches them by name)
     qint64 rows = 0; // rows evaluated
     qint64 work = 0; // work units of all of them
     qint64 stoppedAt = 0; // the row that stopped the channel, from 1; 0 while it runs
@@ -83,6 +84,7 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
                 if (size_t(i) < available)
                     channel.usedVariables.push_back(i);
             }
+            channel.assigns = f->reachesVariablesByName();
             channel.formula = std::move(f);
         } catch (const std::exception &e) {
             channel.compileError = QString::fromUtf8(e.what()).simplified();
@@ -138,10 +140,13 @@ double FormulaMathsEvaluator::evaluate(
             item.data = vals[size_t(i)];
         }
         const double result = channel.formula->ComputeN(0, nullptr);
-        // Assignments (SET, INC, DEC) persist into the following rows.
-        for (const int i : channel.usedVariables) {
-            if (variables[size_t(i)].typ == fdtnumber)
-                vals[size_t(i)] = variables[size_t(i)].data;
+        // Assignments (SET, INC, DEC) persist into the following rows; a formula without
+        // them leaves its variables as they were set.
+        if (channel.assigns) {
+            for (const int i : channel.usedVariables) {
+                if (variables[size_t(i)].typ == fdtnumber)
+                    vals[size_t(i)] = variables[size_t(i)].data;
+            }
         }
         channel.work += channel.formula->WorkUsed();
         if (channel.work > channel.formula->WorkLimit() + kWorkPerRow * channel.rows)

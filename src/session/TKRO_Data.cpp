@@ -285,23 +285,28 @@ void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
     FHookTable = nullptr;
 }
 
-void TKRO_Data::resolveHookColumns(const RecordTable &table)
+void TKRO_Data::resolveHookColumns(RecordTable &table)
 {
     // Only the columns some formula can reach are read from each row.
     const std::vector<bool> read
         = FMaths_ ? FMaths_->variablesRead(Num(), Fvars) : std::vector<bool>();
-    FVarColumns.clear();
+    FHookInputs.clear();
     for (qsizetype i = 0; i < Fvars.size(); ++i) {
-        const bool wanted = size_t(i) >= read.size() || read[size_t(i)];
-        FVarColumns.push_back(wanted ? table.findColumn(Fvars[i]) : -1);
+        if (size_t(i) < read.size() && !read[size_t(i)])
+            continue;
+        const int column = table.findColumn(Fvars[i]);
+        if (column >= 0)
+            FHookInputs.push_back({ size_t(i), table.field(column) });
     }
-    FMathsColumns.clear();
-    FMathsVars.clear();
+    FHookOutputs.clear();
     const QStringList channels = FMaths_ ? FMaths_->channelNames() : QStringList();
-    for (const QString &name : channels) {
-        const bool skipped = FSkippedMaths.contains(name, Qt::CaseInsensitive);
-        const int column = skipped ? -1 : table.findColumn(name);
-        FMathsColumns.push_back(column);
+    for (qsizetype d = 0; d < channels.size(); ++d) {
+        const QString &name = channels[d];
+        if (FSkippedMaths.contains(name, Qt::CaseInsensitive))
+            continue;
+        const int column = table.findColumn(name);
+        if (column < 0)
+            continue;
         // Only the variables counted by Num take results; names the engine may have added
         // beyond them at run time have no entry in vals.
         int var = -1;
@@ -309,7 +314,11 @@ void TKRO_Data::resolveHookColumns(const RecordTable &table)
             if (Fvars[i].compare(name, Qt::CaseInsensitive) == 0)
                 var = i;
         }
-        FMathsVars.push_back(var);
+        // A real column keeps the result as it is; any other converts it, and the variable
+        // takes what the column holds.
+        const ColumnType type = table.column(column).type;
+        const bool exact = type == ColumnType::Real || type == ColumnType::DateTime;
+        FHookOutputs.push_back({ int(d), table.field(column), var, !exact });
     }
     FHookTable = &table;
     FHookColumnCount = table.columnCount();
@@ -321,24 +330,20 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
         return;
     if (FHookTable != &table || FHookColumnCount != table.columnCount())
         resolveHookColumns(table);
-    for (size_t i = 0; i < FVarColumns.size(); ++i) {
-        if (FVarColumns[i] >= 0)
-            Fvals[i] = table.field(FVarColumns[i]).asReal();
-    }
-    for (size_t d = 0; d < FMathsColumns.size(); ++d) {
-        const int column = FMathsColumns[d];
-        if (column < 0)
-            continue;
-        Field cell = table.field(column);
+    for (const HookInput &input : FHookInputs)
+        Fvals[input.var] = input.cell.asReal();
+    for (HookOutput &output : FHookOutputs) {
+        double result;
         try {
-            cell.setReal(FMaths_->evaluate(int(d), Num(), Fvars, Fvals));
+            result = FMaths_->evaluate(output.channel, Num(), Fvars, Fvals);
         } catch (...) {
             // A formula that fails gives 0 for this row; the row is still stored.
-            cell.setReal(0.0);
+            output.cell.setReal(0.0);
             continue;
         }
-        if (FMathsVars[d] >= 0)
-            Fvals[size_t(FMathsVars[d])] = cell.asReal();
+        output.cell.setReal(result);
+        if (output.var >= 0)
+            Fvals[size_t(output.var)] = output.readBack ? output.cell.asReal() : result;
     }
 }
 

@@ -145,7 +145,7 @@ Q_SIGNALS:
 
 private:
     void defineTables();
-    void resolveHookColumns(const RecordTable &table);
+    void resolveHookColumns(RecordTable &table);
     void registerFunctions();
 
     RecordTable FLogDataTable;
@@ -170,12 +170,23 @@ private:
     MathsEvaluator *FMaths_ = nullptr;
     QStringList FSkippedMaths;
 
-    // Column positions for the store hook, valid for one table layout.
+    // The store hook's cells, valid for one table layout.
+    struct HookInput
+    {
+        size_t var; // the variable that takes the cell's value
+        Field cell;
+    };
+    struct HookOutput
+    {
+        int channel; // the definition computed into the cell
+        Field cell;
+        int var; // the variable that takes the result, or -1
+        bool readBack; // the column converts the result, so the variable reads the cell
+    };
     const RecordTable *FHookTable = nullptr;
     int FHookColumnCount = -1;
-    std::vector<int> FVarColumns; // per variable: its column, or -1
-    std::vector<int> FMathsColumns; // per definition: its column, or -1 when not computed
-    std::vector<int> FMathsVars; // per definition: its variable index, or -1
+    std::vector<HookInput> FHookInputs; // the columns some formula reads
+    std::vector<HookOutput> FHookOutputs; // the definitions computed, in order
 
     QString FProgramDataFolder;
     QString FCardIDFile;
