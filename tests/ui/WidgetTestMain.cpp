@@ -1,0 +1,12 @@
+#include <QApplication>
+#include <gmock/gmock.h>
+
+int main(int argc, char **argv)
+{
+    // Window tests never need a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
