@@ -1,7 +1,9 @@
 #include "ZelRun.h"
 #include "common/DateTimeValue.h"
+#include "common/Error.h"
 #include "session/NumberText.h"
 #include "session/RecordTable.h"
+#include "tools/zel/CsvTableWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -297,4 +299,106 @@ TEST_F(ZelExportTest, StandardOutputThatCannotBeWrittenFails)
     const QString message = QString::fromUtf8(zel.readAllStandardError());
     EXPECT_TRUE(message.startsWith("zel export: ") && message.count(u'\n') == 1)
         << message.toStdString();
+}
+
+namespace {
+
+// Some 54,000 data rows between header rows, in many blocks: numbers, texts that need quotes
+// or hold characters of several bytes, and empty cells of each kind.
+void fillDataAndHeaderRows(RecordTable &table)
+{
+    table.addColumn("RecordType", ColumnType::Integer);
+    table.addColumn("Value", ColumnType::Real);
+    table.addColumn("Note", ColumnType::Text, 50);
+    table.addColumn("Flag", ColumnType::Boolean);
+    table.addColumn("LapID", ColumnType::LongWord);
+    table.open();
+    const QString notes[] = { "", "plain", "a, b", "say \"hi\"", "two\nlines", "30 °C" };
+    std::mt19937_64 random(11);
+    for (int row = 0; row < 60000; ++row) {
+        table.Append();
+        table.field(0).setInteger(row % 10 == 0 ? 2 : 1);
+        if (row % 13 != 0)
+            table.field(1).setReal(std::ldexp(double(random() >> 11), int(random() % 80) - 60));
+        table.field(2).setText(notes[row % 6]);
+        if (row % 5 != 0)
+            table.field(3).setBoolean(row % 3 == 0);
+        if (row % 17 != 0)
+            table.field(4).setInteger(uint32_t(random()));
+        table.Post();
+    }
+    table.setFilter("RecordType = 1");
+    table.setFiltered(true);
+}
+
+QByteArray expectedCsv(const RecordTable &table)
+{
+    QByteArray csv = "RecordType,Value,Note,Flag,LapID\n";
+    for (int position = 0; position < table.recordCount(); ++position) {
+        for (int c = 0; c < table.columnCount(); ++c)
+            csv += (c > 0 ? "," : "") + expectedCell(table, c, table.viewRow(position));
+        csv += '\n';
+    }
+    return csv;
+}
+
+} // namespace
+
+// However many threads write the rows, the text is the same, in the view's order.
+TEST_F(ZelExportTest, RowsWrittenOnManyThreadsGiveTheTextOfOne)
+{
+    RecordTable table;
+    fillDataAndHeaderRows(table);
+    const QByteArray expected = expectedCsv(table);
+    for (const unsigned threads : { 1u, 2u, 3u, 8u }) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        QByteArray written;
+        int pieces = 0;
+        const int rows = CsvTableWriter(table, threads).write([&](QByteArrayView piece) {
+            written += piece;
+            ++pieces;
+        });
+        EXPECT_EQ(rows, 54000);
+        EXPECT_GE(pieces, 10);
+        ASSERT_EQ(written.size(), expected.size());
+        for (qsizetype at = 0; at < expected.size(); at += 4096) {
+            ASSERT_EQ(written.mid(at, 4096), expected.mid(at, 4096)) << "at byte " << at;
+        }
+    }
+}
+
+// Output that fails part of the way through stops the writing threads and fails the export:
+// nothing is written after the failure, and the command returns rather than hangs.
+TEST_F(ZelExportTest, OutputFailingPartOfTheWayStopsTheWriters)
+{
+    RecordTable table;
+    fillDataAndHeaderRows(table);
+    for (const unsigned threads : { 1u, 2u, 8u }) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        int pieces = 0;
+        EXPECT_THROW(CsvTableWriter(table, threads).write([&](QByteArrayView) {
+            if (++pieces == 5)
+                throw FileError("disk full");
+        }),
+            FileError);
+        EXPECT_EQ(pieces, 5);
+    }
+
+    table.saveToFile(path("big.kro"));
+    QFile full("/dev/full");
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    QTextStream out(&full);
+    QString errText;
+    QTextStream err(&errText);
+    EXPECT_EQ(zel::runZel({ "export", path("big.kro"), "--csv", "-" }, out, err), 1);
+    err.flush();
+    EXPECT_TRUE(errText.startsWith("zel export: ") && errText.count(u'\n') == 1)
+        << errText.toStdString();
+
+    QProcess zel;
+    zel.setStandardOutputFile("/dev/full");
+    zel.start(ZEL_BINARY, { "export", path("big.kro"), "--csv", "-" });
+    ASSERT_TRUE(zel.waitForFinished(30000));
+    EXPECT_EQ(zel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(zel.exitCode(), 1);
 }

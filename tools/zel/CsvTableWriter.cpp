@@ -4,6 +4,7 @@
 #include "session/RecordTable.h"
 #include "tools/zel/ShortestNumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -46,53 +47,62 @@ QByteArray csvField(const QString &text)
 
 } // namespace
 
-// Collects the text and hands it on a piece at a time. Number cells are written through a
-// bare pointer, so rowStart() leaves room for a whole row of them, and append() keeps that
-// room while a row is being written.
-class CsvTableWriter::Buffer
+// The text of a block of rows, in a buffer kept from block to block. Number cells are
+// written through a bare pointer, so rowStart() makes room for a whole row of them, and
+// append() keeps that room while a row is being written.
+class CsvTableWriter::BlockText
 {
 public:
-    Buffer(const Sink &sink, size_t rowRoom)
-        : m_sink(sink)
-        , m_rowRoom(rowRoom)
-        , m_bytes(size_t(kPieceBytes) + rowRoom)
+    explicit BlockText(size_t rowRoom)
+        : m_rowRoom(rowRoom)
+        , m_bytes(kBlockBytes + rowRoom)
     { }
 
     char *begin() { return m_bytes.data(); }
 
-    /// Where the next row goes: \a at, or the start once a full piece has been handed on.
-    char *rowStart(char *at) { return at - begin() >= kPieceBytes ? flush(at) : at; }
+    /// Where a row goes that starts at \a at, with room made for its number cells.
+    char *rowStart(char *at) { return makeRoom(at, m_rowRoom); }
 
     /// Appends \a bytes at \a at; gives the end.
     char *append(char *at, QByteArrayView bytes)
     {
         const size_t size = size_t(bytes.size());
-        if (size + m_rowRoom > size_t(m_bytes.data() + m_bytes.size() - at))
-            at = flush(at);
-        if (bytes.size() > kPieceBytes) {
-            m_sink(bytes);
-            return at;
-        }
+        at = makeRoom(at, size + m_rowRoom);
         std::memcpy(at, bytes.data(), size);
         return at + size;
     }
 
-    /// Hands the text up to \a at on; gives the start.
-    char *flush(char *at)
-    {
-        if (at != begin())
-            m_sink(QByteArrayView(begin(), at - begin()));
-        return begin();
-    }
+    /// The text ends at \a at.
+    void finish(const char *at) { m_size = size_t(at - m_bytes.data()); }
+
+    QByteArrayView text() const { return QByteArrayView(m_bytes.data(), qsizetype(m_size)); }
 
 private:
-    const Sink &m_sink;
+    // Gives \a at, or where it moved to once the buffer has grown to hold \a room bytes there.
+    char *makeRoom(char *at, size_t room)
+    {
+        const size_t used = size_t(at - m_bytes.data());
+        if (room <= m_bytes.size() - used)
+            return at;
+        m_bytes.resize(std::max(m_bytes.size() * 2, used + room));
+        return m_bytes.data() + used;
+    }
+
     size_t m_rowRoom;
     std::vector<char> m_bytes;
+    size_t m_size = 0;
 };
 
-CsvTableWriter::CsvTableWriter(const RecordTable &table)
+// The rows of one block, in view order, and their text.
+struct CsvTableWriter::RowBlock
+{
+    std::vector<uint32_t> rows;
+    BlockText text;
+};
+
+CsvTableWriter::CsvTableWriter(const RecordTable &table, unsigned threads)
     : m_table(table)
+    , m_threads(threads)
 {
     for (int c = 0; c < table.columnCount(); ++c) {
         m_columns.push_back(columnOf(table.columnStore(c)));
@@ -116,6 +126,7 @@ CsvTableWriter::CsvTableWriter(const RecordTable &table)
             break; // appended, with room made for them
         }
     }
+    m_rowsPerBlock = std::clamp(kBlockBytes / m_rowRoom, size_t(1), kMaxBlockRows);
 }
 
 CsvTableWriter::Column CsvTableWriter::columnOf(const ColumnStore &store)
@@ -153,7 +164,7 @@ void CsvTableWriter::fetchAhead(const Column &column, size_t row)
             + (row + kRowsFetchedAhead) * column.valueBytes);
 }
 
-char *CsvTableWriter::writeCell(Buffer &buffer, char *at, const Column &column, size_t row)
+char *CsvTableWriter::writeCell(BlockText &text, char *at, const Column &column, size_t row)
 {
     switch (column.kind) {
     case CellKind::Real:
@@ -175,31 +186,32 @@ char *CsvTableWriter::writeCell(Buffer &buffer, char *at, const Column &column, 
         const QDateTime value = dateTimeFromDays(column.store->reals()[row]);
         if (!value.isValid() || value.date().year() < 1 || value.date().year() > 9999)
             return at;
-        return buffer.append(at, csvField(column.store->asText(row)));
+        return text.append(at, csvField(column.store->asText(row)));
     }
     case CellKind::Text:
-        return buffer.append(at, csvField(column.store->asText(row)));
+        return text.append(at, csvField(column.store->asText(row)));
     case CellKind::Bytes:
         break;
     }
-    return buffer.append(at, column.store->asBytes(row).toHex());
+    return text.append(at, column.store->asBytes(row).toHex());
 }
 
-int CsvTableWriter::write(const Sink &sink) const
+QByteArray CsvTableWriter::headerLine() const
 {
-    Buffer buffer(sink, m_rowRoom);
-    char *at = buffer.begin();
+    QByteArray line;
     for (int c = 0; c < m_table.columnCount(); ++c) {
         if (c > 0)
-            at = buffer.append(at, ",");
-        at = buffer.append(at, csvField(m_table.column(c).name));
+            line += ',';
+        line += csvField(m_table.column(c).name);
     }
-    at = buffer.append(at, "\n");
+    return line + '\n';
+}
 
-    const int rows = m_table.recordCount();
-    for (int position = 0; position < rows; ++position) {
-        const size_t row = size_t(m_table.viewRow(position));
-        at = buffer.rowStart(at);
+void CsvTableWriter::writeRows(RowBlock &block) const
+{
+    char *at = block.text.begin();
+    for (const size_t row : block.rows) {
+        at = block.text.rowStart(at);
         const bool fetch = row % kRowsPerFetch == 0;
         for (size_t c = 0; c < m_columns.size(); ++c) {
             if (c > 0)
@@ -208,12 +220,31 @@ int CsvTableWriter::write(const Sink &sink) const
             if (fetch)
                 fetchAhead(column, row);
             if (!column.store->isNull(row))
-                at = writeCell(buffer, at, column, row);
+                at = writeCell(block.text, at, column, row);
         }
         *at++ = '\n';
     }
-    buffer.flush(at);
-    return rows;
+    block.text.finish(at);
+}
+
+int CsvTableWriter::write(const Sink &sink) const
+{
+    sink(headerLine());
+    const size_t rows = size_t(m_table.recordCount());
+    const OrderedBlockWorkers workers(m_threads);
+    std::vector<RowBlock> blocks(workers.slotCount(), RowBlock { {}, BlockText(m_rowRoom) });
+    // The view is read on this thread only: the table builds it when first asked.
+    const auto prepare = [&](size_t block, size_t slot) {
+        std::vector<uint32_t> &blockRows = blocks[slot].rows;
+        blockRows.clear();
+        const size_t end = std::min(rows, (block + 1) * m_rowsPerBlock);
+        for (size_t position = block * m_rowsPerBlock; position < end; ++position)
+            blockRows.push_back(uint32_t(m_table.viewRow(int(position))));
+    };
+    workers.run((rows + m_rowsPerBlock - 1) / m_rowsPerBlock,
+        { prepare, [&](size_t slot) { writeRows(blocks[slot]); },
+            [&](size_t slot) { sink(blocks[slot].text.text()); } });
+    return int(rows);
 }
 
 } // namespace zel

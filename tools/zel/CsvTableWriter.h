@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tools/zel/OrderedBlockWorkers.h"
+
+#include <QByteArray>
 #include <QByteArrayView>
 #include <functional>
 #include <vector>
@@ -16,19 +19,27 @@ class RecordTable;
 /// empty cell is an empty field. A field is quoted, its quotes doubled, only when it holds a
 /// comma, quote or line break.
 ///
-/// Number cells are written straight from the column values into one buffer, which goes
-/// to the sink a piece at a time; only text, date and byte cells are read as text.
+/// Number cells are written straight from the column values; only text, date and byte cells
+/// are read as text. Rows are written in blocks, several at once on worker threads, and the
+/// blocks go to the sink in row order: memory holds a few blocks of text, never the CSV.
 class CsvTableWriter
 {
 public:
-    /// Receives the CSV text in order, about kPieceBytes at a time.
+    /// Receives the CSV text in order: the line of column names, then a block of rows at a
+    /// time.
     using Sink = std::function<void(QByteArrayView)>;
-    static constexpr qsizetype kPieceBytes = qsizetype(1) << 20;
+    /// A block holds as many rows as have room for kBlockBytes of number cells, at most
+    /// kMaxBlockRows, so that a table of texts alone does not become one block.
+    static constexpr size_t kBlockBytes = size_t(1) << 19;
+    static constexpr size_t kMaxBlockRows = 4096;
 
-    /// Prepares to write \a table, which must not change while the writer is in use.
-    explicit CsvTableWriter(const RecordTable &table);
+    /// Prepares to write \a table, which must not change while the writer is in use, with
+    /// \a threads threads writing rows (1: the calling thread alone).
+    explicit CsvTableWriter(
+        const RecordTable &table, unsigned threads = OrderedBlockWorkers::threadsForCores());
 
-    /// Writes the CSV text to \a sink; returns the number of rows written.
+    /// Writes the CSV text to \a sink; returns the number of rows written. When the sink
+    /// throws, the threads are stopped before the exception leaves.
     int write(const Sink &sink) const;
 
 private:
@@ -40,15 +51,20 @@ private:
         const void *values; // the typed values of the number kinds, else null
         size_t valueBytes; // the size of one of them
     };
-    class Buffer;
+    class BlockText;
+    struct RowBlock;
 
     static Column columnOf(const ColumnStore &store);
     static void fetchAhead(const Column &column, size_t row);
-    static char *writeCell(Buffer &buffer, char *at, const Column &column, size_t row);
+    static char *writeCell(BlockText &text, char *at, const Column &column, size_t row);
+    QByteArray headerLine() const;
+    void writeRows(RowBlock &block) const;
 
     const RecordTable &m_table;
+    unsigned m_threads;
     std::vector<Column> m_columns;
     size_t m_rowRoom = 1; // the most bytes a row's number cells, commas and break take
+    size_t m_rowsPerBlock = 1;
 };
 
 } // namespace zel
