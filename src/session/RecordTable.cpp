@@ -92,18 +92,21 @@ void RecordTable::open()
     m_orderColumns = std::move(order);
     resetRows();
     m_open = true;
+    changed();
 }
 
 void RecordTable::close()
 {
     resetRows();
     m_open = false;
+    changed();
 }
 
 void RecordTable::emptyTable()
 {
     requireOpen();
     resetRows();
+    changed();
 }
 
 void RecordTable::reserveRows(int rows)
@@ -209,6 +212,7 @@ void RecordTable::setIndexName(const QString &name)
     m_indexFields.clear();
     m_orderColumns = std::move(order);
     m_viewDirty = true;
+    changed();
 }
 
 void RecordTable::setIndexFieldNames(const QString &fields)
@@ -220,6 +224,7 @@ void RecordTable::setIndexFieldNames(const QString &fields)
     m_indexName.clear();
     m_orderColumns = std::move(order);
     m_viewDirty = true;
+    changed();
 }
 
 void RecordTable::SortOn(const QString &fields)
@@ -353,12 +358,21 @@ void RecordTable::viewChanged()
         m_position = -1;
         First();
     }
+    changed();
 }
 
 void RecordTable::scrolled()
 {
     if (m_disableCount == 0)
         Q_EMIT AfterScroll();
+}
+
+void RecordTable::changed()
+{
+    if (m_disableCount == 0)
+        Q_EMIT ViewChanged();
+    else
+        m_changedWhileDisabled = true;
 }
 
 void RecordTable::moveTo(int position)
@@ -534,6 +548,7 @@ void RecordTable::Post()
             if (m_current != int(row) && m_current >= 0)
                 scrolled();
         }
+        changed();
         return;
     }
     m_state = State::Browse;
@@ -555,6 +570,7 @@ void RecordTable::Post()
     m_current = int(row);
     m_eof = m_bof = false;
     scrolled();
+    changed();
 }
 
 void RecordTable::Cancel()
@@ -596,9 +612,10 @@ void RecordTable::Delete()
     if (m_view.empty()) {
         m_position = m_current = -1;
         m_eof = m_bof = true;
-        return;
+    } else {
+        moveTo(std::min(m_position, int(m_view.size()) - 1));
     }
-    moveTo(std::min(m_position, int(m_view.size()) - 1));
+    changed();
 }
 
 Field RecordTable::field(int column)
@@ -776,6 +793,10 @@ void RecordTable::EnableControls()
 {
     if (m_disableCount > 0)
         --m_disableCount;
+    if (m_disableCount == 0 && m_changedWhileDisabled) {
+        m_changedWhileDisabled = false;
+        Q_EMIT ViewChanged();
+    }
 }
 
 // Copies and files
@@ -838,6 +859,7 @@ void RecordTable::takeRowsFrom(RecordTable &other)
         other.setFiltered(filtered);
     }
     other.resetRows();
+    other.changed();
     viewChanged();
 }
 
@@ -914,6 +936,7 @@ void RecordTable::loadFromFile(const QString &path)
     m_open = true;
     m_viewDirty = true;
     First();
+    changed();
 }
 
 } // namespace zel

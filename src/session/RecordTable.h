@@ -180,7 +180,8 @@ public:
 
     /// Suspends AfterScroll notifications (counted).
     void DisableControls();
-    /// Resumes them once every DisableControls is matched.
+    /// Resumes them once every DisableControls is matched; then emits ViewChanged once if
+    /// the view changed meanwhile.
     void EnableControls();
     /// True while suspended.
     bool ControlsDisabled() const { return m_disableCount > 0; }
@@ -210,6 +211,12 @@ public:
 Q_SIGNALS:
     /// The cursor moved to another row (not emitted while the controls are disabled).
     void AfterScroll();
+    /// The rows of the view, their order or their values changed: a filter or an order was
+    /// set, rows were posted, deleted, copied or loaded, or the table was opened, emptied or
+    /// closed. Not emitted while the controls are disabled; emitted once when they are
+    /// enabled again if anything changed meanwhile. Bound displays (chart series) rebuild
+    /// on it; appending rows one by one with the controls enabled emits it for every row.
+    void ViewChanged();
 
 private:
     friend class Field;
@@ -242,6 +249,7 @@ private:
     void viewChanged();
     void moveTo(int position);
     void scrolled();
+    void changed();
     const ColumnStore &readColumn(int column, int &row) const;
     ColumnStore &writeColumn(int column, int &row);
 
@@ -270,6 +278,7 @@ private:
     bool m_eof = true;
     bool m_bof = true;
     int m_disableCount = 0;
+    bool m_changedWhileDisabled = false;
 };
 
 } // namespace zel

@@ -1,6 +1,7 @@
 #include "session/RecordTable.h"
 
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -512,4 +513,72 @@ TEST(RecordTableCopy, AFailedConversionAddsNoRows)
     target.open();
     EXPECT_THROW(target.copyRowsFrom(source), RecordTableError);
     EXPECT_EQ(target.rowCount(), 0);
+}
+
+// Every change of the rows a bound chart draws emits ViewChanged, and a listener called from
+// it already sees the new view; moving the cursor does not.
+TEST_F(SessionTable, ViewChangedFollowsEveryChangeOfTheViewButNotTheCursor)
+{
+    struct Case
+    {
+        const char *change;
+        std::function<void(RecordTable &)> apply;
+        int emits;
+        int rowsSeen;
+    };
+    const std::vector<Case> cases {
+        { "filter", [](RecordTable &t) { t.setFilter("Lap_Number = 2"), t.setFiltered(true); }, 1,
+            3 },
+        { "order", [](RecordTable &t) { t.SortOn("Speed"); }, 1, 10 },
+        { "index name",
+            [](RecordTable &t) { t.addIndex("bySpeed", "Speed"), t.setIndexName("bySpeed"); }, 1,
+            10 },
+        { "post", [](RecordTable &t) { t.Append(), t.field(2).setInteger(99), t.Post(); }, 1, 11 },
+        { "edit", [](RecordTable &t) { t.Last(), t.Edit(), t.field(4).setReal(1), t.Post(); }, 1,
+            10 },
+        { "delete", [](RecordTable &t) { t.Last(), t.Delete(); }, 1, 9 },
+        { "empty", [](RecordTable &t) { t.emptyTable(); }, 1, 0 },
+        { "close", [](RecordTable &t) { t.close(); }, 1, -1 },
+        { "cursor only", [](RecordTable &t) { t.First(), t.Next(), t.Last(); }, 0, -1 },
+        { "cancelled insert", [](RecordTable &t) { t.Append(), t.Cancel(); }, 0, -1 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.change);
+        table.close();
+        table.clearColumns();
+        table.setFiltered(false);
+        SetUp();
+        int emits = 0;
+        int rowsSeen = -1;
+        const auto link = QObject::connect(&table, &RecordTable::ViewChanged, [&] {
+            ++emits;
+            rowsSeen = table.isOpen() ? table.recordCount() : -1;
+        });
+        c.apply(table);
+        EXPECT_EQ(emits, c.emits);
+        EXPECT_EQ(rowsSeen, c.rowsSeen);
+        QObject::disconnect(link);
+    }
+}
+
+TEST_F(SessionTable, ViewChangedWaitsForTheControlsAndComesOnceForManyChanges)
+{
+    int emits = 0;
+    QObject::connect(&table, &RecordTable::ViewChanged, [&] { ++emits; });
+    {
+        table.DisableControls();
+        table.SortOn("Speed");
+        table.setFilter("Lap_Number = 1");
+        table.setFiltered(true);
+        addRow(1, 1, 40, 3, 5.0, "");
+        table.DisableControls(); // nested: still suspended when the inner one ends
+        table.EnableControls();
+        EXPECT_EQ(emits, 0);
+        table.EnableControls();
+    }
+    EXPECT_EQ(emits, 1);
+    table.DisableControls();
+    table.First();
+    table.EnableControls(); // nothing changed meanwhile
+    EXPECT_EQ(emits, 1);
 }

@@ -1,0 +1,322 @@
+#include "ui/ChartView.h"
+
+#include "session/RecordTable.h"
+#include "ui/ChartBandTicker.h"
+
+#include <algorithm>
+#include <numeric>
+#include <qcustomplot.h>
+
+namespace zel {
+
+namespace {
+
+QPen penOr(bool shown, const QColor &colour)
+{
+    return shown ? QPen(colour) : QPen(Qt::NoPen);
+}
+
+} // namespace
+
+ChartView::ChartView(QCustomPlot &plot, QObject *parent)
+    : QObject(parent)
+    , m_plot(plot)
+{
+    m_plot.yAxis->setVisible(false);
+    m_plot.setInteractions(QCP::iRangeZoom);
+    m_plot.axisRect()->setRangeZoom(Qt::Horizontal);
+    m_plot.axisRect()->setRangeZoomAxes(m_plot.xAxis, nullptr);
+    m_plot.setSelectionRectMode(QCP::srmZoom);
+    connect(&m_plot, &QCustomPlot::mousePress, this, &ChartView::onMousePress);
+    connect(&m_plot, &QCustomPlot::mouseMove, this, &ChartView::onMouseMove);
+    connect(&m_plot, &QCustomPlot::mouseRelease, this, &ChartView::onMouseRelease);
+    connect(&m_plot, &QCustomPlot::mouseDoubleClick, this, [this] {
+        showAll();
+        replot();
+    });
+}
+
+ChartView::~ChartView()
+{
+    for (const auto &series : m_series)
+        disconnect(series->tableLink);
+}
+
+QCPAxis *ChartView::xAxis() const
+{
+    return m_plot.xAxis;
+}
+
+// Axes
+
+ChartAxis *ChartView::addAxis(const ChartAxisStyle &style)
+{
+    auto axis = std::make_unique<ChartAxis>();
+    axis->axis = m_plot.axisRect()->addAxis(QCPAxis::atLeft);
+    axis->axis->setTickLabelSide(QCPAxis::lsOutside);
+    axis->axis->setPadding(4);
+    axis->style = style;
+    applyAxis(*axis);
+    m_axes.push_back(std::move(axis));
+    return m_axes.back().get();
+}
+
+void ChartView::setAxisStyle(ChartAxis *axis, const ChartAxisStyle &style)
+{
+    axis->style = style;
+    applyAxis(*axis);
+}
+
+void ChartView::setBand(ChartAxis *axis, ChartBand band)
+{
+    axis->band = band;
+    applyAxis(*axis);
+}
+
+void ChartView::stackBands(const std::vector<ChartAxis *> &axes)
+{
+    for (size_t k = 0; k < axes.size(); ++k)
+        setBand(axes[k], ChartBand::separated(int(k), int(axes.size())));
+}
+
+void ChartView::removeAxis(ChartAxis *axis)
+{
+    std::vector<ChartSeries *> onAxis;
+    for (const auto &series : m_series) {
+        if (series->axis == axis)
+            onAxis.push_back(series.get());
+    }
+    for (ChartSeries *series : onAxis)
+        removeSeries(series);
+    m_plot.axisRect()->removeAxis(axis->axis);
+    std::erase_if(m_axes, [axis](const auto &owned) { return owned.get() == axis; });
+}
+
+QCPRange ChartView::dataRange(const ChartAxis &axis) const
+{
+    if (axis.style.fixedRange)
+        return *axis.style.fixedRange;
+    std::optional<QCPRange> range;
+    for (const auto &series : m_series) {
+        if (series->axis != &axis || series->data.size() == 0)
+            continue;
+        range = range ? QCPRange(std::min(range->lower, series->data.valueRange.lower),
+                    std::max(range->upper, series->data.valueRange.upper))
+                      : series->data.valueRange;
+    }
+    return range.value_or(QCPRange(0.0, 0.0));
+}
+
+void ChartView::applyAxis(ChartAxis &chartAxis)
+{
+    const ChartAxisStyle &style = chartAxis.style;
+    QCPAxis *axis = chartAxis.axis;
+    axis->setLabel(style.showLine ? style.title : QString());
+    axis->setLabelColor(style.labelColour);
+    axis->setTickLabelColor(style.labelColour);
+    axis->setBasePen(penOr(style.showLine, style.labelColour));
+    axis->setTickPen(penOr(style.showLine, style.gridColour));
+    axis->setSubTickPen(penOr(style.showLine, style.gridColour));
+    axis->grid()->setPen(QPen(style.gridColour, 0, Qt::DotLine));
+    axis->grid()->setVisible(style.showGrid);
+
+    QCPRange data = dataRange(chartAxis);
+    if (!(data.size() > 0.0))
+        data = QCPRange(data.lower - 1.0, data.upper + 1.0);
+    axis->setTicker(QSharedPointer<ChartBandTicker>::create(data, style.step));
+    axis->setRange(chartAxis.band.shownRange(data));
+}
+
+// Series
+
+ChartSeries *ChartView::addSeries(ChartAxis *axis, ChartSeries::Kind kind, const RecordTable &table,
+    const QString &xColumn, const QString &yColumn, const QColor &colour)
+{
+    auto series = std::make_unique<ChartSeries>();
+    series->kind = kind;
+    series->axis = axis;
+    series->table = &table;
+    series->xColumn = xColumn;
+    series->yColumn = yColumn;
+    series->colour = colour;
+    series->data = ChartSeriesData::fromView(table, xColumn, yColumn);
+    ChartSeries *added = series.get();
+    series->tableLink = connect(&table, &RecordTable::ViewChanged, this, [this, added] {
+        rebuild(*added);
+        replot();
+    });
+    m_series.push_back(std::move(series));
+    placePlottable(*added);
+    applyAxis(*axis);
+    rescaleX();
+    return added;
+}
+
+void ChartView::setSeriesX(ChartSeries *series, const QString &xColumn)
+{
+    ChartSeriesData::fromView(*series->table, xColumn, series->yColumn); // checks the column
+    series->xColumn = xColumn;
+    rebuild(*series);
+}
+
+void ChartView::setSeriesColour(ChartSeries *series, const QColor &colour)
+{
+    series->colour = colour;
+    placePlottable(*series);
+}
+
+void ChartView::removeSeries(ChartSeries *series)
+{
+    disconnect(series->tableLink);
+    if (series->plottable)
+        m_plot.removePlottable(series->plottable);
+    ChartAxis *axis = series->axis;
+    std::erase_if(m_series, [series](const auto &owned) { return owned.get() == series; });
+    applyAxis(*axis);
+}
+
+void ChartView::rebuild(ChartSeries &series)
+{
+    series.data = series.table
+        ? ChartSeriesData::fromView(*series.table, series.xColumn, series.yColumn)
+        : ChartSeriesData();
+    series.cursorIndex = -1;
+    placePlottable(series);
+    applyAxis(*series.axis);
+    rescaleX();
+}
+
+void ChartView::placePlottable(ChartSeries &series)
+{
+    // A graph samples sorted keys adaptively; a curve keeps the view's order when X is
+    // another channel, whose values go back and forth.
+    const bool graph = series.data.sortedByKey;
+    if (series.plottable && (qobject_cast<QCPGraph *>(series.plottable) != nullptr) != graph) {
+        m_plot.removePlottable(series.plottable);
+        series.plottable = nullptr;
+    }
+    const QPen pen(series.colour);
+    const QCPScatterStyle points(QCPScatterStyle::ssCircle, Qt::NoPen, series.colour, 4);
+    const bool line = series.kind == ChartSeries::Kind::Line;
+    if (graph) {
+        auto *plottable = qobject_cast<QCPGraph *>(series.plottable);
+        if (!plottable)
+            plottable = new QCPGraph(m_plot.xAxis, series.axis->axis);
+        plottable->setData(series.data.keys, series.data.values, true);
+        plottable->setLineStyle(line ? QCPGraph::lsLine : QCPGraph::lsNone);
+        plottable->setScatterStyle(line ? QCPScatterStyle() : points);
+        plottable->setAdaptiveSampling(true);
+        series.plottable = plottable;
+    } else {
+        auto *plottable = qobject_cast<QCPCurve *>(series.plottable);
+        if (!plottable)
+            plottable = new QCPCurve(m_plot.xAxis, series.axis->axis);
+        QVector<double> order(series.data.size());
+        std::iota(order.begin(), order.end(), 0.0);
+        plottable->setData(order, series.data.keys, series.data.values, true);
+        plottable->setLineStyle(line ? QCPCurve::lsLine : QCPCurve::lsNone);
+        plottable->setScatterStyle(line ? QCPScatterStyle() : points);
+        series.plottable = plottable;
+    }
+    series.plottable->setPen(line ? pen : QPen(Qt::NoPen));
+}
+
+// View
+
+void ChartView::rescaleX()
+{
+    std::optional<QCPRange> range;
+    for (const auto &series : m_series) {
+        if (series->data.size() == 0)
+            continue;
+        const QCPRange keys = series->data.keyRange;
+        range = range
+            ? QCPRange(std::min(range->lower, keys.lower), std::max(range->upper, keys.upper))
+            : keys;
+    }
+    if (range)
+        m_plot.xAxis->setRange(
+            range->size() > 0.0 ? *range : QCPRange(range->lower - 1.0, range->upper + 1.0));
+}
+
+void ChartView::showAll()
+{
+    rescaleX();
+    for (const auto &axis : m_axes)
+        applyAxis(*axis);
+}
+
+void ChartView::replot()
+{
+    m_plot.replot();
+}
+
+double ChartView::valueToPixel(const ChartAxis *axis, double value) const
+{
+    return (axis ? axis->axis : m_plot.xAxis)->coordToPixel(value);
+}
+
+double ChartView::pixelToValue(const ChartAxis *axis, double pixel) const
+{
+    return (axis ? axis->axis : m_plot.xAxis)->pixelToCoord(pixel);
+}
+
+void ChartView::trackMouse(QPointF pixel)
+{
+    const QRect area = m_plot.axisRect()->rect();
+    if (pixel.x() <= area.left() || pixel.x() >= area.right() || pixel.y() <= area.top()
+        || pixel.y() >= area.bottom()) {
+        return;
+    }
+    const double key = m_plot.xAxis->pixelToCoord(pixel.x());
+    for (const auto &series : m_series) {
+        const int index = series->data.nearestByKey(key);
+        if (index < 0 || index == series->cursorIndex)
+            continue;
+        series->cursorIndex = index;
+        Q_EMIT cursorMoved(series.get(), series->data.positions[size_t(index)],
+            series->data.keys[index], series->data.values[index]);
+    }
+}
+
+// Gestures
+
+void ChartView::onMousePress(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton && event->button() != Qt::MiddleButton)
+        return;
+    // The zoom rectangle belongs to the left button; QCustomPlot would start it for any.
+    m_plot.setSelectionRectMode(QCP::srmNone);
+    m_panStart = event->position();
+    m_panRanges.clear();
+    for (QCPAxis *axis : m_plot.axisRect()->axes())
+        m_panRanges.emplace_back(axis, axis->range());
+}
+
+void ChartView::onMouseMove(QMouseEvent *event)
+{
+    if (m_panStart) {
+        for (const auto &[axis, range] : m_panRanges) {
+            axis->setRange(range);
+            const bool horizontal = axis->orientation() == Qt::Horizontal;
+            const double from = horizontal ? m_panStart->x() : m_panStart->y();
+            const double to = horizontal ? event->position().x() : event->position().y();
+            axis->moveRange(axis->pixelToCoord(from) - axis->pixelToCoord(to));
+        }
+        m_plot.replot(QCustomPlot::rpQueuedReplot);
+        return;
+    }
+    if (event->buttons() == Qt::NoButton)
+        trackMouse(event->position());
+}
+
+void ChartView::onMouseRelease(QMouseEvent *event)
+{
+    if (!m_panStart || (event->button() != Qt::RightButton && event->button() != Qt::MiddleButton))
+        return;
+    m_panStart.reset();
+    m_panRanges.clear();
+    m_plot.setSelectionRectMode(QCP::srmZoom);
+}
+
+} // namespace zel
