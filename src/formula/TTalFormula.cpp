@@ -483,6 +483,16 @@ void TTalFormula::Execute(const FormulaCode &code)
         case Fast::Jump:
             next = program + ins.operand;
             continue;
+        case Fast::CallUserFunction:
+            if (callsNumeric(ins) && stack.numbers(ins.count)) {
+                // As DoFunction, without handing the stack back and taking it again.
+                if (!fmodulename.isEmpty())
+                    fmodulename.clear();
+                fcalling = userfunc[ins.index].get();
+                stack.replace(ins.count, fcalling->numeric(stack.top(ins.count)));
+                continue;
+            }
+            break;
         case Fast::Return:
             return;
         case Fast::Other:
@@ -492,6 +502,14 @@ void TTalFormula::Execute(const FormulaCode &code)
         next = program + runInstruction(code, ins, size_t(next - program));
         take();
     }
+}
+
+bool TTalFormula::callsNumeric(const FormulaCode::Instruction &ins) const
+{
+    if (ins.index >= userfunc.size())
+        return false;
+    const FTableItem &fun = *userfunc[ins.index];
+    return fun.numeric && ins.count == fun.paramcount;
 }
 
 size_t TTalFormula::runInstruction(
