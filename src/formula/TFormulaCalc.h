@@ -52,7 +52,12 @@ public:
         return data[size_t(pos - 1 - i)];
     }
     /// Number of item 0, which is removed.
-    double PopN();
+    double PopN()
+    {
+        const double x = ItemN(0);
+        --pos;
+        return x;
+    }
     /// Text of item 0, which is removed.
     QString PopS();
     /// Pushes a number.

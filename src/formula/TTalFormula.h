@@ -284,6 +284,7 @@ private:
     void Execute(const FormulaCode &code);
     size_t runInstruction(const FormulaCode &code, const FormulaCode::Instruction &ins, size_t p);
     bool callsNumeric(const FormulaCode::Instruction &ins) const;
+    void runWithValues(TTalSubFormula &f, TCalcArray &vals, qsizetype copied);
     qsizetype liveTextChars();
     TCalcItem *findVariable(const QString &name);
     int indexIn(const TTalSubFormula &f, const QString &name);
