@@ -104,6 +104,8 @@ FormulaCode::Fast fastCode(char16_t op)
         return Fast::Jump;
     case Opcode::Return:
         return Fast::Return;
+    case Opcode::CallUserFunction:
+        return Fast::CallUserFunction;
     default:
         return Fast::Other;
     }

@@ -37,6 +37,7 @@ public:
         JumpIfZero,
         Jump,
         Return,
+        CallUserFunction,
     };
 
     /// One instruction and its operands.

@@ -115,13 +115,6 @@ void TFormulaCalc::grow()
     data.resize(size_t(max));
 }
 
-double TFormulaCalc::PopN()
-{
-    const double x = ItemN(0);
-    --pos;
-    return x;
-}
-
 QString TFormulaCalc::PopS()
 {
     QString s = ItemS(0);

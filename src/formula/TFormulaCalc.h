@@ -52,7 +52,12 @@ public:
         return data[size_t(pos - 1 - i)];
     }
     /// Number of item 0, which is removed.
-    double PopN();
+    double PopN()
+    {
+        const double x = ItemN(0);
+        --pos;
+        return x;
+    }
     /// Text of item 0, which is removed.
     QString PopS();
     /// Pushes a number.
@@ -125,7 +130,7 @@ public:
             m_numbers[m_count++] = x;
             return true;
         }
-        /// True when the n topmost values (n at most 2) are numbers, now held here; false,
+        /// True when the n topmost values (n at most kHeld) are numbers, now held here; false,
         /// having changed nothing the run can see, when one is not.
         bool numbers(int n)
         {
@@ -143,6 +148,14 @@ public:
         double pop() { return m_numbers[--m_count]; }
         /// The top number (numbers(1)).
         double &top() { return m_numbers[m_count - 1]; }
+        /// The n topmost numbers (numbers(n)), the deepest first.
+        const double *top(int n) const { return m_numbers + (m_count - n); }
+        /// Replaces the n topmost numbers (numbers(n), n at least 1) by x.
+        void replace(int n, double x)
+        {
+            m_count -= n - 1;
+            m_numbers[m_count - 1] = x;
+        }
 
     private:
         static constexpr int kHeld = 16;

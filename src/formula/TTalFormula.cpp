@@ -222,7 +222,47 @@ private:
     const bool m_saving;
 };
 
-void TTalFormula::evaluate(TTalSubFormula &f, int num, TCalcArray *vals)
+inline void TTalFormula::runCode(TTalSubFormula &f)
+{
+    if (!fmodulename.isEmpty())
+        fmodulename.clear();
+    ferror = ER_Ok;
+    fstop = false;
+    {
+        CurrentFormula current(pformula, &f);
+        RunningFormula running(f);
+        Execute(f.program);
+    }
+    fstop = false;
+}
+
+inline void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
+{
+    const qsizetype params = std::max(0, f.paramcount);
+    if (f.varnames.size() != params)
+        f.varnames.resize(params);
+    if (qsizetype(f.values.size()) != params)
+        f.values.resize(size_t(params));
+    const qsizetype copied = vals ? std::min({qsizetype(std::max(num, 0)), params,
+                                        qsizetype(vals->size())})
+                                  : 0;
+    if (copied > 0)
+        runWithValues(f, *vals, copied);
+    else
+        runCode(f);
+}
+
+void TTalFormula::runWithValues(TTalSubFormula &f, TCalcArray &vals, qsizetype copied)
+{
+    fbudget.charge(2 * copied);
+    for (qsizetype i = 0; i < copied; ++i)
+        TFormulaCalc::assign(f.values[size_t(i)], vals[size_t(i)]);
+    runCode(f);
+    for (qsizetype i = 0; i < copied; ++i)
+        TFormulaCalc::assign(vals[size_t(i)], f.values[size_t(i)]);
+}
+
+inline void TTalFormula::evaluate(TTalSubFormula &f, int num, TCalcArray *vals)
 {
     C.Clear();
     const CountedEvaluation counted(fbudget);
@@ -261,39 +301,6 @@ QString TTalFormula::ComputeStr(const QString &instr, int num, const QStringList
 {
     Compile(instr, num, vars);
     return Compute(num, vals);
-}
-
-inline void TTalFormula::runCode(TTalSubFormula &f)
-{
-    if (!fmodulename.isEmpty())
-        fmodulename.clear();
-    ferror = ER_Ok;
-    fstop = false;
-    {
-        CurrentFormula current(pformula, &f);
-        RunningFormula running(f);
-        Execute(f.program);
-    }
-    fstop = false;
-}
-
-void TTalFormula::Run(TTalSubFormula &f, int num, TCalcArray *vals)
-{
-    const qsizetype params = std::max(0, f.paramcount);
-    if (f.varnames.size() != params)
-        f.varnames.resize(params);
-    if (qsizetype(f.values.size()) != params)
-        f.values.resize(size_t(params));
-    const qsizetype copied = vals ? std::min({qsizetype(std::max(num, 0)), params,
-                                        qsizetype(vals->size())})
-                                  : 0;
-    if (copied > 0)
-        fbudget.charge(2 * copied);
-    for (qsizetype i = 0; i < copied; ++i)
-        TFormulaCalc::assign(f.values[size_t(i)], (*vals)[size_t(i)]);
-    runCode(f);
-    for (qsizetype i = 0; i < copied; ++i)
-        TFormulaCalc::assign((*vals)[size_t(i)], f.values[size_t(i)]);
 }
 
 void TTalFormula::callSub(TTalSubFormula &callee, int count)
@@ -354,6 +361,14 @@ qsizetype TTalFormula::liveTextChars()
     }
     fbudget.chargeChars(texts.examined());
     return texts.characters();
+}
+
+inline bool TTalFormula::callsNumeric(const FormulaCode::Instruction &ins) const
+{
+    if (ins.index >= userfunc.size())
+        return false;
+    const FTableItem &fun = *userfunc[ins.index];
+    return fun.numeric && ins.count == fun.paramcount;
 }
 
 void TTalFormula::Execute(const FormulaCode &code)
@@ -483,6 +498,16 @@ void TTalFormula::Execute(const FormulaCode &code)
         case Fast::Jump:
             next = program + ins.operand;
             continue;
+        case Fast::CallUserFunction:
+            if (callsNumeric(ins) && stack.numbers(ins.count)) {
+                // As DoFunction, without handing the stack back and taking it again.
+                if (!fmodulename.isEmpty())
+                    fmodulename.clear();
+                fcalling = userfunc[ins.index].get();
+                stack.replace(ins.count, fcalling->numeric(stack.top(ins.count)));
+                continue;
+            }
+            break;
         case Fast::Return:
             return;
         case Fast::Other:

@@ -85,6 +85,9 @@ public:
     /// whose members AddModuleFunction adds; the component owns the entry it gives back.
     PTableItem AddUserFunction(const QString &name, int paramcount, pformulafunction fun,
         bool ismodule = false);
+    /// Registers a host function of 1 to kMaxNumericArguments numbers; text arguments are
+    /// read as numbers before it is called.
+    PTableItem AddNumericFunction(const QString &name, int paramcount, pnumericfunction fun);
     /// Registers a member of a module (itself a module when ismodule is set).
     PTableItem AddModuleFunction(PTableItem module, const QString &name, int paramcount,
         pformulafunction fun, bool ismodule = false);
@@ -280,6 +283,8 @@ private:
     void callSub(TTalSubFormula &callee, int count);
     void Execute(const FormulaCode &code);
     size_t runInstruction(const FormulaCode &code, const FormulaCode::Instruction &ins, size_t p);
+    bool callsNumeric(const FormulaCode::Instruction &ins) const;
+    void runWithValues(TTalSubFormula &f, TCalcArray &vals, qsizetype copied);
     qsizetype liveTextChars();
     TCalcItem *findVariable(const QString &name);
     int indexIn(const TTalSubFormula &f, const QString &name);

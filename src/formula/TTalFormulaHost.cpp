@@ -86,6 +86,23 @@ PTableItem TTalFormula::AddUserFunction(const QString &name, int paramcount,
     return userfunc.back().get();
 }
 
+PTableItem TTalFormula::AddNumericFunction(
+    const QString &name, int paramcount, pnumericfunction fun)
+{
+    if (paramcount < 1 || paramcount > kMaxNumericArguments || !fun)
+        throw FormulaException(
+            QStringLiteral("'%1' cannot be a function of %2 numbers").arg(name).arg(paramcount));
+    PTableItem item = AddUserFunction(name, paramcount,
+        [paramcount, fun](TFormulaCalc &calc, TCalcItem &result) {
+            double args[kMaxNumericArguments];
+            for (int k = 0; k < paramcount; ++k)
+                args[k] = calc.ItemN(paramcount - 1 - k);
+            result = TCalcItem::number(fun(args));
+        });
+    item->numeric = fun;
+    return item;
+}
+
 PTableItem TTalFormula::AddModuleFunction(PTableItem module, const QString &name,
     int paramcount, pformulafunction fun, bool ismodule)
 {

@@ -85,6 +85,16 @@ public:
 
     /// The cell of a numeric column as a double (0 when empty); other types give 0.
     double number(size_t row) const;
+    /// The cell of a real or date-time column, read as asReal reads it but without its
+    /// type dispatch (0 when empty). Other types must use asReal.
+    double realAt(size_t row) const { return m_reals[row]; }
+    /// Stores a real in a real or date-time column, as setReal does but without its type
+    /// dispatch. Other types must use setReal.
+    void setRealAt(size_t row, double value)
+    {
+        m_reals[row] = value;
+        m_empties.set(row, false);
+    }
     /// The cell as an integer (reals are rounded half to even).
     qint64 asInteger(size_t row) const;
     /// The cell as a real (0 when empty).

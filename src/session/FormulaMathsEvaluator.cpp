@@ -93,7 +93,7 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
     }
 }
 
-void FormulaMathsEvaluator::compileIfNew(int num, const QStringList &vars)
+inline void FormulaMathsEvaluator::compileIfNew(int num, const QStringList &vars)
 {
     // Sharing the caller's list means nothing changed since the compilation; the copy
     // held here keeps that buffer alive, so its address cannot be reused by another list.

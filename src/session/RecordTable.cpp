@@ -637,13 +637,17 @@ const ColumnStore &RecordTable::readColumn(int column, int &row) const
 
 ColumnStore &RecordTable::writeColumn(int column, int &row)
 {
-    if (m_state == State::Browse) {
-        throw RecordTableError(
-            QStringLiteral("Column '%1': the table is not inserting or editing a row")
-                .arg(m_data.columns[size_t(column)].name()));
-    }
+    if (m_state == State::Browse)
+        notEditing(column);
     row = m_editRow;
     return m_data.columns[size_t(column)];
+}
+
+void RecordTable::notEditing(int column) const
+{
+    throw RecordTableError(
+        QStringLiteral("Column '%1': the table is not inserting or editing a row")
+            .arg(m_data.columns[size_t(column)].name()));
 }
 
 // Fast access

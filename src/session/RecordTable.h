@@ -164,6 +164,22 @@ public:
     std::span<const double> reals(int column) const;
     /// Storage of column \a column, for readers that walk a whole column (exports, charts).
     const ColumnStore &columnStore(int column) const;
+    /// The cell of real or date-time column \a column in the current row (or the row being
+    /// inserted or edited), as Field::asReal reads it, for a caller that reads many cells a
+    /// row, such as a store hook: no lookups or conversions. Other types must use Field.
+    double realCell(int column) const
+    {
+        const int row = m_state == State::Browse ? m_current : m_editRow;
+        return row < 0 ? 0.0 : m_data.columns[size_t(column)].realAt(size_t(row));
+    }
+    /// Stores \a value in real or date-time column \a column of the row being inserted or
+    /// edited, as Field::setReal does; throws RecordTableError as it does when no row is.
+    void setRealCell(int column, double value)
+    {
+        if (m_state == State::Browse)
+            notEditing(column);
+        m_data.columns[size_t(column)].setRealAt(size_t(m_editRow), value);
+    }
 
     // Searching
 
@@ -227,6 +243,7 @@ private:
     };
 
     void requireOpen() const;
+    [[noreturn]] void notEditing(int column) const;
     void prepareSave(const QString &path);
     void requireClosed(const char *operation) const;
     void checkBrowseMode();

@@ -285,6 +285,16 @@ void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
     FHookTable = nullptr;
 }
 
+namespace {
+
+bool holdsReals(const RecordTable &table, int column)
+{
+    const ColumnType type = table.column(column).type;
+    return type == ColumnType::Real || type == ColumnType::DateTime;
+}
+
+} // namespace
+
 void TKRO_Data::resolveHookColumns(RecordTable &table)
 {
     // Only the columns some formula can reach are read from each row.
@@ -296,7 +306,8 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
             continue;
         const int column = table.findColumn(Fvars[i]);
         if (column >= 0)
-            FHookInputs.push_back({ size_t(i), table.field(column) });
+            FHookInputs.push_back(
+                { size_t(i), column, holdsReals(table, column), table.field(column) });
     }
     FHookOutputs.clear();
     const QStringList channels = FMaths_ ? FMaths_->channelNames() : QStringList();
@@ -314,11 +325,8 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
             if (Fvars[i].compare(name, Qt::CaseInsensitive) == 0)
                 var = i;
         }
-        // A real column keeps the result as it is; any other converts it, and the variable
-        // takes what the column holds.
-        const ColumnType type = table.column(column).type;
-        const bool exact = type == ColumnType::Real || type == ColumnType::DateTime;
-        FHookOutputs.push_back({ int(d), table.field(column), var, !exact });
+        FHookOutputs.push_back(
+            { int(d), column, holdsReals(table, column), table.field(column), var });
     }
     FHookTable = &table;
     FHookColumnCount = table.columnCount();
@@ -331,19 +339,27 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
     if (FHookTable != &table || FHookColumnCount != table.columnCount())
         resolveHookColumns(table);
     for (const HookInput &input : FHookInputs)
-        Fvals[input.var] = input.cell.asReal();
+        Fvals[input.var] = input.real ? table.realCell(input.column) : input.cell.asReal();
     for (HookOutput &output : FHookOutputs) {
         double result;
         try {
             result = FMaths_->evaluate(output.channel, Num(), Fvars, Fvals);
         } catch (...) {
             // A formula that fails gives 0 for this row; the row is still stored.
-            output.cell.setReal(0.0);
+            if (output.real)
+                table.setRealCell(output.column, 0.0);
+            else
+                output.cell.setReal(0.0);
             continue;
         }
-        output.cell.setReal(result);
+        if (output.real) {
+            table.setRealCell(output.column, result);
+        } else {
+            output.cell.setReal(result);
+            result = output.cell.asReal();
+        }
         if (output.var >= 0)
-            Fvals[size_t(output.var)] = output.readBack ? output.cell.asReal() : result;
+            Fvals[size_t(output.var)] = result;
     }
 }
 

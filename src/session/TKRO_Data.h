@@ -170,18 +170,23 @@ private:
     MathsEvaluator *FMaths_ = nullptr;
     QStringList FSkippedMaths;
 
-    // The store hook's cells, valid for one table layout.
+    // The store hook's cells, valid for one table layout. Real columns, the usual kind,
+    // are read and written directly; any other goes through its Field and its conversions.
     struct HookInput
     {
         size_t var; // the variable that takes the cell's value
+        int column;
+        bool real;
         Field cell;
     };
     struct HookOutput
     {
         int channel; // the definition computed into the cell
+        int column;
+        bool real; // keeps the result as it is; any other column converts it, so the
+                   // variable reads the cell back
         Field cell;
         int var; // the variable that takes the result, or -1
-        bool readBack; // the column converts the result, so the variable reads the cell
     };
     const RecordTable *FHookTable = nullptr;
     int FHookColumnCount = -1;

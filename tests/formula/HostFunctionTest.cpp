@@ -76,6 +76,42 @@ TEST(FormulaHost, UserFunctionsAreCalledWithTheirArguments)
         setup);
 }
 
+// Number arguments reach a numeric function directly, any other value as its number.
+TEST(FormulaHost, NumericFunctionsTakeTheirArgumentsInOrder)
+{
+    const auto setup = [](TTalFormula &f) {
+        f.setLocale(QLocale::c());
+        f.AddNumericFunction("Digits", 3,
+            [](const double *a) { return a[0] * 100 + a[1] * 10 + a[2]; });
+        f.AddNumericFunction("Inverse", 1, [](const double *a) {
+            if (a[0] == 0)
+                throw FormulaException::divisionByZero();
+            return 1 / a[0];
+        });
+    };
+    expectAll(
+        {
+            {"Digits(1, 2, 3)", "123"},
+            {"Digits(1, '2', 3) + digits(Digits(0, 0, 4), 5, '6.5')", "579.5"},
+            {"Digits(1, 2, 'x')", "!'x' is not a valid floating point value"},
+            {"Inverse(4) * 2", "0.5"},
+            {"Inverse(2 - 2)", "!Floating point division by zero"},
+            {"Digits(1, 2)", "!Not enough parameters"},
+        },
+        setup);
+    TTalFormula f;
+    setup(f);
+    EXPECT_THROW(f.ComputeStrN("1 + Inverse(0)", 0, {}, nullptr), FormulaException);
+    EXPECT_EQ(f.FunctionName(), "INVERSE");
+    for (const int count : {0, kMaxNumericArguments + 1}) {
+        EXPECT_EQ(raised([&] { f.AddNumericFunction("Odd", count, [](const double *) {
+            return 0.0;
+        }); }),
+            QStringLiteral("'Odd' cannot be a function of %1 numbers").arg(count));
+    }
+    EXPECT_FALSE(raised([&] { f.AddNumericFunction("None", 1, nullptr); }).isEmpty());
+}
+
 TEST(FormulaHost, RegistrationRefusesTakenNames)
 {
     TTalFormula f;

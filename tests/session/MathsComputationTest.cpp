@@ -175,6 +175,47 @@ TEST_F(MathsComputationTest, AChannelThatHitsALimitIsNotRunAgain)
             "5 rows of Text failed: '" + cut + "' is not a valid floating point value" }));
 }
 
+// Real and date-time columns keep a result as it is; other columns convert it, and a later
+// channel sees what the column holds.
+TEST_F(MathsComputationTest, ResultsAreStoredAndPassedOnAsTheirColumnsHoldThem)
+{
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.AddFormula("Whole", "RPM / 4");
+    maths.AddFormula("Exact", "RPM / 4");
+    maths.AddFormula("Stamp", "RPM / 4");
+    maths.AddFormula("Flag", "RPM - 1");
+    maths.AddFormula("Sum", "Whole + Exact + Stamp + Flag + Gear");
+    RecordTable &table = data.LogDataTable();
+    table.addColumn("RPM", ColumnType::Real);
+    table.addColumn("Gear", ColumnType::Integer);
+    table.addColumn("Whole", ColumnType::Integer);
+    table.addColumn("Exact", ColumnType::Real);
+    table.addColumn("Stamp", ColumnType::DateTime);
+    table.addColumn("Flag", ColumnType::Boolean);
+    table.addColumn("Sum", ColumnType::Real);
+    table.open();
+    data.setMaths(&data.FormulaMaths());
+    data.PrepareComputation({ "RPM", "Gear", "Whole", "Exact", "Stamp", "Flag" });
+    struct Row { double rpm; int gear; double whole; double flag; };
+    const Row rows[] = { { 10, 3, 2, 1 }, { 1, 0, 0, 0 }, { 14, 5, 4, 1 } };
+    for (const Row &r : rows) {
+        table.Append();
+        table.field(0).setReal(r.rpm);
+        table.field(1).setInteger(r.gear);
+        table.Post();
+    }
+    for (int row = 0; row < 3; ++row) {
+        const Row &r = rows[row];
+        SCOPED_TRACE(row);
+        EXPECT_EQ(cell("Whole", row), r.whole); // rounded half to even
+        EXPECT_EQ(cell("Exact", row), r.rpm / 4);
+        EXPECT_EQ(cell("Stamp", row), r.rpm / 4);
+        EXPECT_EQ(cell("Flag", row), r.flag);
+        EXPECT_FALSE(table.isNullAt(table.columnIndex("Exact"), row));
+        EXPECT_EQ(cell("Sum", row), r.whole + r.rpm / 4 + r.rpm / 4 + r.flag + r.gear);
+    }
+}
+
 TEST_F(MathsComputationTest, AssignedVariablesPersistIntoLaterRows)
 {
     TMathsChannels &maths = data.MathsChannels1();

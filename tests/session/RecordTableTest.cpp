@@ -386,6 +386,26 @@ TEST_F(SessionTable, BeforePostCanSetFieldsAndAfterScrollFollowsTheCursor)
     EXPECT_TRUE(table.ControlsDisabled());
 }
 
+TEST_F(SessionTable, RealCellsReadAndWriteAsFieldsDo)
+{
+    const int speed = table.columnIndex("Speed");
+    table.setRecNo(0); // the row with an empty speed
+    EXPECT_EQ(table.realCell(speed), 0.0);
+    table.setRecNo(2);
+    EXPECT_EQ(table.realCell(speed), table.field(speed).asReal());
+    EXPECT_THROW(table.setRealCell(speed, 1.0), RecordTableError);
+
+    // The row being inserted: empty until written, then no longer empty.
+    table.Append();
+    EXPECT_EQ(table.realCell(speed), 0.0);
+    table.setRealCell(speed, -2.5);
+    EXPECT_EQ(table.realCell(speed), -2.5);
+    table.Post();
+    const int row = table.rowCount() - 1;
+    EXPECT_FALSE(table.isNullAt(speed, row));
+    EXPECT_EQ(table.numberAt(speed, row), -2.5);
+}
+
 // Two views on one table, as a chart cursor and a track map follow a session's cursor.
 TEST(RecordTableListeners, EachListenerFollowsTheCursorWhileBothItAndTheTableLive)
 {
