@@ -42,7 +42,9 @@ struct ChartFixture
         std::vector<ChartAxis *> axes;
         for (int c = 0; c < kSeries; ++c) {
             const QString name = QStringLiteral("Channel%1").arg(c);
-            axes.push_back(chart.addAxis({ name }));
+            ChartAxisStyle style;
+            style.title = name;
+            axes.push_back(chart.addAxis(style));
             chart.addSeries(axes.back(), ChartSeries::Kind::Line, table, "ReadingID", name,
                 QColor::fromHsv(c * 45, 255, 255));
         }

@@ -14,6 +14,13 @@ using namespace zel;
 
 namespace {
 
+ChartAxisStyle titled(const QString &title)
+{
+    ChartAxisStyle style;
+    style.title = title;
+    return style;
+}
+
 // A log of ten rows: ReadingID 0..9, Speed = 10 * id, Lap 1 for ids 0-4 and 2 for 5-9,
 // Rpm falling so that charting against it gives keys out of order, and a text column.
 class Chart : public ::testing::Test
@@ -41,7 +48,7 @@ protected:
 
     ChartSeries *addSpeed(ChartAxis *axis = nullptr)
     {
-        return chart.addSeries(axis ? axis : chart.addAxis({ "Speed" }), ChartSeries::Kind::Line,
+        return chart.addSeries(axis ? axis : chart.addAxis(titled("Speed")), ChartSeries::Kind::Line,
             table, "ReadingID", "Speed", Qt::red);
     }
 
@@ -105,8 +112,9 @@ TEST(ChartBandRule, TicksAndLabelsStayInsideTheBand)
             EXPECT_GE(tick, 0.0);
             EXPECT_LE(tick, 100.0);
         }
-        if (step > 0)
+        if (step > 0) {
             EXPECT_EQ(ticks, QVector<double>({ 0, 25, 50, 75, 100 }));
+        }
     }
 }
 
@@ -114,10 +122,10 @@ TEST_F(Chart, ThreeStackedAxesDrawTheirDataInTheirThirdsAndOverlaidAxesKeepTheFu
 {
     std::vector<ChartAxis *> stacked;
     for (const char *name : { "Speed", "Rpm", "Lap" }) {
-        stacked.push_back(chart.addAxis({ name }));
+        stacked.push_back(chart.addAxis(titled(name)));
         chart.addSeries(stacked.back(), ChartSeries::Kind::Line, table, "ReadingID", name, Qt::red);
     }
-    ChartAxisStyle hidden { "Speed" };
+    ChartAxisStyle hidden = titled("Speed");
     hidden.showLine = false;
     ChartAxis *overlaid = chart.addAxis(hidden);
     chart.addSeries(overlaid, ChartSeries::Kind::Points, table, "ReadingID", "Speed", Qt::blue);
@@ -140,7 +148,7 @@ TEST_F(Chart, ThreeStackedAxesDrawTheirDataInTheirThirdsAndOverlaidAxesKeepTheFu
     EXPECT_EQ(stacked[0]->axis->label(), "Speed");
 
     // A fixed range with a step: the band holds exactly that range.
-    ChartAxisStyle fixed { "Rpm" };
+    ChartAxisStyle fixed = titled("Rpm");
     fixed.fixedRange = QCPRange(0, 8000);
     fixed.step = 1000;
     chart.setAxisStyle(stacked[1], fixed);
@@ -185,7 +193,7 @@ TEST_F(Chart, SeriesFollowTheTableViewAndWaitWhileItsControlsAreDisabled)
 
 TEST_F(Chart, RefusedColumnsAddNothing)
 {
-    ChartAxis *axis = chart.addAxis({ "Speed" });
+    ChartAxis *axis = chart.addAxis(titled("Speed"));
     for (const char *column : { "Driver", "Missing" }) {
         EXPECT_THROW(
             chart.addSeries(axis, ChartSeries::Kind::Line, table, "ReadingID", column, Qt::red),
