@@ -9,6 +9,35 @@ quint32 rgbFromStoredColour(quint32 stored)
     return ((stored & 0xFF) << 16) | (stored & 0xFF00) | ((stored >> 16) & 0xFF);
 }
 
+void defineAxisTemplateColumns(RecordTable &axisTemplate)
+{
+    const struct
+    {
+        const char *name;
+        ColumnType type;
+        int size;
+    } columns[] = {
+        { "ChannelName", ColumnType::Text, 30 },
+        { "LogIndex", ColumnType::Integer, 0 },
+        { "Colour", ColumnType::LongWord, 0 },
+        { "Minimum", ColumnType::Real, 0 },
+        { "Maximum", ColumnType::Real, 0 },
+        { "BottomGrid", ColumnType::Boolean, 0 },
+        { "LeftGrid", ColumnType::Boolean, 0 },
+        { "BackColour", ColumnType::LongWord, 0 },
+        { "GridColour", ColumnType::LongWord, 0 },
+        { "AxisColour", ColumnType::LongWord, 0 },
+        { "SplitColour", ColumnType::LongWord, 0 },
+        { "LineWidth", ColumnType::Integer, 0 },
+        { "HideChannel", ColumnType::Boolean, 0 },
+        { "FileVersion", ColumnType::Integer, 0 },
+        { "Increment", ColumnType::Real, 0 },
+    };
+    axisTemplate.clearColumns();
+    for (const auto &column : columns)
+        axisTemplate.addColumn(QString::fromLatin1(column.name), column.type, column.size);
+}
+
 ChartColours chartColoursFrom(RecordTable &axisTemplate)
 {
     ChartColours colours;
@@ -23,7 +52,8 @@ ChartColours chartColoursFrom(RecordTable &axisTemplate)
             continue;
         const auto number = [&](const char *column, double fallback) {
             const int c = axisTemplate.findColumn(QString::fromLatin1(column));
-            return c < 0 || axisTemplate.isNullAt(c, row) ? fallback : axisTemplate.numberAt(c, row);
+            return c < 0 || axisTemplate.isNullAt(c, row) ? fallback
+                                                          : axisTemplate.numberAt(c, row);
         };
         colours.bottomAxisVisible = number("BottomGrid", 0) != 0;
         colours.background = rgbFromStoredColour(quint32(number("BackColour", 0)));

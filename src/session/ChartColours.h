@@ -17,6 +17,10 @@ struct ChartColours
     bool operator==(const ChartColours &) const = default;
 };
 
+/// Gives an empty axis template its columns (channel name, log column, colours, range,
+/// grid switches, file version, grid divisions), as the template file holds them.
+void defineAxisTemplateColumns(RecordTable &axisTemplate);
+
 /// The look of the template's ("GLOBAL", 0) row: its BottomGrid, BackColour and GridColour;
 /// black with a white grid and the bottom axis shown when the template has no such row.
 /// Colours are stored as 0x00BBGGRR values, as the dash software wrote them.
