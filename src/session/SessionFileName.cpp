@@ -48,3 +48,22 @@ QString existingFileName(const QString &folder, const QString &name)
 }
 
 } // namespace zel
+
+namespace zel {
+
+QString kroSaveName(const QString &chosen)
+{
+    const QFileInfo info(chosen);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    if (extension.toUpper() == QStringLiteral(".KRO"))
+        return chosen;
+    // Only the name part is looked at, so a dot in a folder name is never taken for one.
+    QString path = chosen;
+    if (extension.size() == 4)
+        path.chop(4);
+    return path + QStringLiteral(".KRO");
+}
+
+} // namespace zel

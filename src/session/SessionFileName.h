@@ -25,3 +25,12 @@ QString saveUnderFreeName(
 QString existingFileName(const QString &folder, const QString &name);
 
 } // namespace zel
+
+namespace zel {
+
+/// The name a session log is saved under from the save dialog: a name whose extension is
+/// ".KRO" in any case is kept; otherwise a three-letter extension is dropped and ".KRO"
+/// appended ("run1" and "run1.txt" give "run1.KRO", "run1.kro" stays).
+QString kroSaveName(const QString &chosen);
+
+} // namespace zel

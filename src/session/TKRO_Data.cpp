@@ -3,24 +3,16 @@
 #include "formula/ApplicationFunctions.h"
 #include "formula/FormulaException.h"
 #include "session/MathsEvaluator.h"
+#include "session/ProgramDataFolder.h"
 #include "session/SessionFileName.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace zel {
 
 namespace {
-
-bool isWritableFolder(const QString &folder)
-{
-    if (!QDir().mkpath(folder))
-        return false;
-    const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
-}
 
 // A template block holds its stated number of bytes, but never more than the block itself
 // or the store it is copied into; a negative count copies nothing.
@@ -102,7 +94,7 @@ void TKRO_Data::registerFunctions()
     FFunctionsRegistered = true;
 }
 
-void TKRO_Data::DataModuleCreate(const QString &programFolder)
+void TKRO_Data::DataModuleCreate(const QString &programFolder, const FolderWritable &writable)
 {
     FCardIDFile.clear();
     registerFunctions();
@@ -114,12 +106,7 @@ void TKRO_Data::DataModuleCreate(const QString &programFolder)
         FTemplateData.loadFromFile(templateFile);
     ReadConfigFromFile();
 
-    FProgramDataFolder = QDir(programFolder).filePath(QStringLiteral("Data"));
-    if (!isWritableFolder(FProgramDataFolder)) {
-        FProgramDataFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                                 .filePath(QStringLiteral("Data"));
-        QDir().mkpath(FProgramDataFolder);
-    }
+    FProgramDataFolder = programDataFolder(programFolder, writable);
     const QString register_ = existingFileName(FProgramDataFolder, QStringLiteral("CardID.dta"));
     if (QFileInfo(register_).isFile()) {
         FCardID.loadFromFile(register_);

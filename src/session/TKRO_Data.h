@@ -5,6 +5,7 @@
 #include "logger/TLogFile.h"
 #include "logger/TMathsChannels.h"
 #include "session/FormulaMathsEvaluator.h"
+#include "session/ProgramDataFolder.h"
 #include "session/RecordTable.h"
 
 #include <QByteArray>
@@ -34,8 +35,10 @@ public:
     /// Start-up: registers the application functions on F, reads "DEFAULTS.SRN" from \a programFolder when present, and loads the
     /// card-ID register "CardID.dta" from the program's Data folder, creating both the
     /// folder and an empty register when missing. The Data folder is \a programFolder/Data,
-    /// or the user's application-data folder when the program's folder cannot be written.
-    void DataModuleCreate(const QString &programFolder);
+    /// or the user's application-data folder when \a writable says the program's folder
+    /// cannot be written (programDataFolder()).
+    void DataModuleCreate(
+        const QString &programFolder, const FolderWritable &writable = folderWritable);
 
     /// Store hook of LogDataTable and Maths: copies the row's values of the formula
     /// variables into vals, then computes each maths channel into its column (0 when its

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/TMainForm.h"
+#include "session/ProgramDataFolder.h"
+#include "session/TKRO_Data.h"
+
+#include <memory>
+
+namespace zel {
+
+class UserDialogs;
+
+/// The objects start-up creates and the program runs on.
+struct Program
+{
+    /// Declared first, so the window and its logs go before it.
+    std::unique_ptr<TKRO_Data> data;
+    std::unique_ptr<TMainForm> window;
+};
+
+/// Start-up: the main window, then the data module over \a programFolder (its "Data" folder
+/// or, when \a writable refuses that, the user's application-data folder). A data module
+/// that fails to start is reported through \a dialogs and the program runs on with what it
+/// loaded: logs still open and save. The window is not shown yet.
+Program startProgram(const QString &programFolder, UserDialogs &dialogs,
+    const FolderWritable &writable, DocumentOpener openDocument);
+
+} // namespace zel

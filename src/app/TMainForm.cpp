@@ -1,0 +1,664 @@
+#include "app/TMainForm.h"
+
+#include "app/AboutBox.h"
+#include "app/LapPagesView.h"
+#include "app/LimitedTextEdit.h"
+#include "app/LogChartSeries.h"
+#include "app/TimingTreeView.h"
+#include "session/ControlsDisabled.h"
+#include "session/LapCheckList.h"
+#include "session/SessionFileName.h"
+#include "session/TKROData.h"
+#include "session/TKRO_Data.h"
+#include "ui/BusyCursor.h"
+#include "ui/ChannelGridModel.h"
+#include "ui/HandlerGuard.h"
+#include "ui/UserDialogs.h"
+
+#include <QActionGroup>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace zel {
+
+namespace {
+
+constexpr int kMemoLength = 255;
+// The date editor's lowest date stands for "no date": a header row without one keeps none.
+const QDateTime kNoDate(QDate(1899, 12, 30), QTime(0, 0));
+
+const QString kOpenFilter = QStringLiteral("ZEL Data Log|*.kro");
+const QString kSaveFilter = QStringLiteral("ZEL Data Logs|*.KRO");
+
+// Closes a shared table when the operation that opened it ends, also by an error, so that
+// the next operation does not find it in use.
+class ClosesTable
+{
+public:
+    explicit ClosesTable(RecordTable &table)
+        : m_table(table)
+    { }
+    ~ClosesTable() { m_table.close(); }
+    ClosesTable(const ClosesTable &) = delete;
+    ClosesTable &operator=(const ClosesTable &) = delete;
+
+private:
+    RecordTable &m_table;
+};
+
+QWidget *labelled(const QString &label, QWidget *editor)
+{
+    auto *box = new QWidget;
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(label));
+    layout->addWidget(editor);
+    return box;
+}
+
+} // namespace
+
+TMainForm::TMainForm(TKRO_Data &data, UserDialogs &dialogs, const QString &programFolder,
+    const QString &dataFolder, DocumentOpener openDocument, QWidget *parent)
+    : QMainWindow(parent)
+    , m_data(data)
+    , m_dialogs(dialogs)
+    , m_programFolder(programFolder)
+    , m_dataFolder(dataFolder)
+    , m_openDocument(std::move(openDocument))
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("ZEL Data Analyzer"));
+    buildLayout();
+    buildMenus();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // The session objects go before the models they write to.
+    for (int c = m_grid.colCount() - 1; c >= 1; --c)
+        delete logAt(c);
+}
+
+void TMainForm::FormCreate()
+{
+    AxisTemplate.close();
+    AxisTemplate.clearColumns();
+    const QString axisFile = existingFileName(m_programFolder, QStringLiteral("DefaultAxis.axt"));
+    if (QFileInfo(axisFile).isFile()) {
+        // A damaged template costs the presets, not the window: it starts empty instead.
+        guarded(m_dialogs, [&] { AxisTemplate.loadFromFile(axisFile); });
+    }
+    if (!AxisTemplate.isOpen()) {
+        defineAxisTemplateColumns(AxisTemplate);
+        AxisTemplate.open();
+    }
+    m_chartColours = chartColoursFrom(AxisTemplate);
+    QPalette palette = m_chart->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(m_chartColours.background));
+    m_chart->setPalette(palette);
+}
+
+void TMainForm::buildLayout()
+{
+    auto *splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+
+    auto *left = new QWidget;
+    left->setObjectName(QStringLiteral("Panel1"));
+    auto *leftLayout = new QVBoxLayout(left);
+    auto *logo = new QLabel(QStringLiteral("ZEL Data Analyzer"));
+    logo->setObjectName(QStringLiteral("LogoPanel"));
+    logo->setFixedHeight(90);
+    logo->setAlignment(Qt::AlignCenter);
+    leftLayout->addWidget(logo);
+
+    m_pageControl2 = new QTabWidget;
+    m_pageControl2->setObjectName(QStringLiteral("PageControl2"));
+    m_pageControl2->setDocumentMode(true);
+
+    m_gridView = new QTableView;
+    m_gridView->setObjectName(QStringLiteral("StringGrid1"));
+    m_gridView->setModel(new ChannelGridModel(m_grid, m_gridView));
+    m_gridView->horizontalHeader()->hide();
+    m_gridView->verticalHeader()->hide();
+    m_gridView->horizontalHeader()->setDefaultSectionSize(85);
+    m_gridView->verticalHeader()->setDefaultSectionSize(20);
+    m_gridView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_gridView, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &at) { m_popup->popup(m_gridView->viewport()->mapToGlobal(at)); });
+    connectGuarded(m_dialogs, m_gridView, &QAbstractItemView::clicked, this,
+        [this](const QModelIndex &index) { StringGrid1SelectCell(index.column(), index.row()); });
+    m_pageControl2->addTab(m_gridView, QStringLiteral("Channel Data"));
+
+    auto *treeView = new TimingTreeView(m_tree);
+    treeView->setObjectName(QStringLiteral("TreeView1"));
+    m_pageControl2->addTab(treeView, QStringLiteral("Timing Data"));
+
+    auto *lapPage = new QWidget;
+    auto *lapLayout = new QVBoxLayout(lapPage);
+    auto *lapTabs = new LapPagesView(m_lapPages);
+    lapTabs->setObjectName(QStringLiteral("PageControl3"));
+    m_applySelection = new QPushButton(QStringLiteral("Apply Selection"));
+    m_applySelection->setObjectName(QStringLiteral("Button2"));
+    m_applySelection->setEnabled(false);
+    lapLayout->addWidget(lapTabs);
+    lapLayout->addWidget(m_applySelection);
+    m_pageControl2->addTab(lapPage, QStringLiteral("Lap Selection"));
+
+    m_sessionInfo = buildSessionInfo();
+    m_pageControl2->addTab(m_sessionInfo, QStringLiteral("Session Info"));
+    m_pageControl2->setTabEnabled(3, false);
+    connectGuarded(m_dialogs, m_pageControl2, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 3)
+            TabSheet3Enter();
+    });
+    leftLayout->addWidget(m_pageControl2, 1);
+    left->setMinimumWidth(200);
+
+    auto *right = new QWidget;
+    right->setObjectName(QStringLiteral("Panel2"));
+    auto *rightLayout = new QVBoxLayout(right);
+    auto *toolBar = new QToolBar;
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    const auto button = [toolBar](QActionGroup *group, const char *name, const QString &caption,
+                            bool down, bool visible) {
+        QAction *action = toolBar->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(down);
+        action->setVisible(visible);
+        group->addAction(action);
+        return action;
+    };
+    auto *layoutGroup = new QActionGroup(toolBar);
+    button(layoutGroup, "SeparateSelect", QStringLiteral("Separated"), true, true);
+    button(layoutGroup, "OverlaySelect", QStringLiteral("Overlayed"), false, true);
+    toolBar->addSeparator();
+    auto *styleGroup = new QActionGroup(toolBar);
+    button(styleGroup, "LineSelect", QStringLiteral("Line"), true, true);
+    button(styleGroup, "PointSelect", QStringLiteral("Scatter"), false, true);
+    button(styleGroup, "BarSelect", QStringLiteral("Bar"), false, false);
+    button(styleGroup, "StackBarSelect", QStringLiteral("Stacked Bar"), false, false);
+    toolBar->addSeparator()->setVisible(false);
+    QAction *gauges = toolBar->addAction(QStringLiteral("Telemetry Gauges"));
+    gauges->setObjectName(QStringLiteral("SpeedButton1"));
+    gauges->setVisible(false);
+    rightLayout->addWidget(toolBar);
+
+    // The chart adapter replaces this placeholder.
+    m_chart = new QWidget;
+    m_chart->setObjectName(QStringLiteral("LogChart"));
+    m_chart->setAutoFillBackground(true);
+    rightLayout->addWidget(m_chart, 1);
+
+    m_progressBar = new QProgressBar;
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setTextVisible(false);
+    connect(&m_progress, &ProgressModel::changed, m_progressBar, [this] {
+        // The bar counts in int; a longer range is scaled to fit.
+        const qint64 maximum = m_progress.maximum();
+        const qint64 scale = maximum / std::numeric_limits<int>::max() + 1;
+        m_progressBar->setRange(0, int(maximum / scale));
+        m_progressBar->setValue(int(std::clamp<qint64>(m_progress.position(), 0, maximum) / scale));
+    });
+    m_progressBar->setRange(0, 0);
+    rightLayout->addWidget(m_progressBar);
+
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setSizes({ 369, 800 });
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+}
+
+QWidget *TMainForm::buildSessionInfo()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet3"));
+    auto *layout = new QVBoxLayout(page);
+    auto *pages = new QTabWidget;
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->setDocumentMode(true);
+
+    const auto edit = [](const char *name) {
+        auto *editor = new QLineEdit;
+        editor->setObjectName(QString::fromLatin1(name));
+        editor->setMaxLength(kMemoLength);
+        return editor;
+    };
+    const auto memo = [](const char *name) {
+        auto *editor = new LimitedTextEdit(kMemoLength);
+        editor->setObjectName(QString::fromLatin1(name));
+        return editor;
+    };
+    m_driver = edit("Edit1");
+    m_track = edit("Edit2");
+    m_event = edit("Edit3");
+    m_date = new QDateTimeEdit;
+    m_date->setObjectName(QStringLiteral("DateTimePicker1"));
+    m_date->setCalendarPopup(true);
+    m_date->setMinimumDateTime(kNoDate);
+    m_date->setSpecialValueText(QStringLiteral(" "));
+    m_trackCondition = memo("Memo1");
+    m_vehicle = memo("Memo2");
+    m_engine = memo("Memo5");
+    m_weather = memo("Memo3");
+    m_memo = memo("Memo4");
+
+    const auto subPage = [pages](const QString &title, std::initializer_list<QWidget *> boxes) {
+        auto *sheet = new QWidget;
+        auto *sheetLayout = new QVBoxLayout(sheet);
+        for (QWidget *box : boxes)
+            sheetLayout->addWidget(box);
+        sheetLayout->addStretch();
+        pages->addTab(sheet, title);
+    };
+    subPage(QStringLiteral("Event"),
+        { labelled(QStringLiteral("Driver"), m_driver), labelled(QStringLiteral("Track"), m_track),
+            labelled(QStringLiteral("Event"), m_event), labelled(QStringLiteral("Date"), m_date),
+            labelled(QStringLiteral("Track Condition"), m_trackCondition) });
+    subPage(QStringLiteral("Vehicle"),
+        { labelled(QStringLiteral("Description"), m_vehicle),
+            labelled(QStringLiteral("Engine"), m_engine) });
+    subPage(
+        QStringLiteral("Weather"), { labelled(QStringLiteral("Weather Conditions"), m_weather) });
+    subPage(QStringLiteral("Memo"), { labelled(QStringLiteral("General Commaents"), m_memo) });
+    layout->addWidget(pages, 1);
+
+    auto *save = new QPushButton(QStringLiteral("Save"));
+    save->setObjectName(QStringLiteral("Button1"));
+    connectGuarded(m_dialogs, save, &QPushButton::clicked, this, [this] { Button1Click(); });
+    layout->addWidget(save);
+    return page;
+}
+
+QAction *TMainForm::addItem(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+template <typename Handler> void TMainForm::onTriggered(QAction *action, Handler handler)
+{
+    connectGuarded(m_dialogs, action, &QAction::triggered, this, std::move(handler));
+}
+
+void TMainForm::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    onTriggered(addItem(file, "OpenLogFile1", QStringLiteral("Open Log as Session")),
+        [this] { OpenLogFile1Click(); });
+    onTriggered(addItem(file, "OpenLogAsLaps", QStringLiteral("Open Log As Separate Laps")),
+        [this] { OpenLogAsLapsClick(); });
+    addItem(file, "OpenMapFile1", QStringLiteral("Open Map File"))->setVisible(false);
+    QAction *sectorFile = addItem(file, "OpenSectorFile1", QStringLiteral("Open Sector File"));
+    sectorFile->setVisible(false);
+    sectorFile->setEnabled(false);
+    file->addSeparator();
+    onTriggered(addItem(file, "SaveLogFile1", QStringLiteral("Save Log File")),
+        [this] { SaveLogFile1Click(); });
+    onTriggered(addItem(file, "Clearalllogs1", QStringLiteral("Clear all logs")),
+        [this] { Clearalllogs1Click(); });
+
+    QMenu *maps = menuBar()->addMenu(QStringLiteral("Maps"));
+    addItem(maps, "TrackMap1", QStringLiteral("Track Map Editor"));
+    addItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map"));
+
+    QMenu *dash = menuBar()->addMenu(QStringLiteral("Dash Manager"));
+    addItem(dash, "KRO71", QStringLiteral("KRO 7"));
+
+    QMenu *guides = menuBar()->addMenu(QStringLiteral("User Guides"));
+    onTriggered(addItem(guides, "RaceDash1", QStringLiteral("Race Dash")),
+        [this] { openUserGuide(QStringLiteral("KRO-7 Quick Start.Pdf")); });
+    onTriggered(addItem(guides, "ManagerSoftware1", QStringLiteral("Manager Software")),
+        [this] { openUserGuide(QStringLiteral("KRO Analyser manual.pdf")); });
+
+    QMenu *about = menuBar()->addMenu(QStringLiteral("About"));
+    onTriggered(addItem(about, "About1", QStringLiteral("About")), [this] {
+        AboutBox box(this);
+        box.exec();
+    });
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto popupItem = [this](const char *name, const QString &caption, bool enabled) {
+        QAction *action = addItem(m_popup, name, caption);
+        action->setEnabled(enabled);
+        return action;
+    };
+    popupItem("RemoveLog1", QStringLiteral("Remove Log"), true)->setVisible(false);
+    popupItem("UnSortData1", QStringLiteral("Un-Sort Data"), true);
+    popupItem("AddtoChart1", QStringLiteral("Add to Chart"), false);
+    popupItem("RemovefromChart1", QStringLiteral("Remove from Chart"), false);
+    popupItem("SmoothenData1", QStringLiteral("Smoothen Channel - Level 1 "), false);
+    popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false);
+    popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false);
+    popupItem("SortonthisChannel1", QStringLiteral("Sort on selected Channel"), false);
+    popupItem("AddRaceLineData1", QStringLiteral("Add Race Line Data"), false);
+    popupItem("RemoveRaceLine1", QStringLiteral("Remove Race Line"), false);
+    popupItem("SetChartSpan1", QStringLiteral("Set Display Options"), true);
+    m_popup->addSeparator();
+    popupItem("ImportasInsideTrackMap1", QStringLiteral("Import as Inside Track Map"), false);
+    popupItem("ImportasOutsideTrackMap1", QStringLiteral("Import as Outside Track Map"), false);
+    onTriggered(popupItem("SaveLogfile2", QStringLiteral("Save Log file"), true),
+        [this] { SaveLogFile1Click(); });
+}
+
+TKROData *TMainForm::logAt(int column) const
+{
+    return column >= 1 ? qobject_cast<TKROData *>(m_grid.object(column, 0)) : nullptr;
+}
+
+void TMainForm::resetProgress()
+{
+    m_progress.setMaximum(0);
+    m_progress.setPosition(0);
+}
+
+void TMainForm::OpenLogFile1Click()
+{
+    if (m_data.ExLogData().isOpen())
+        return;
+    FileDialogRequest request;
+    request.filter = kOpenFilter;
+    request.defaultExtension = QStringLiteral("kro");
+    request.initialFolder = m_dataFolder;
+    if (const auto path = m_dialogs.openFile(request))
+        OpenLogFile(*path);
+}
+
+void TMainForm::OpenLogFile(const QString &LogFileName)
+{
+    RecordTable &ex = m_data.ExLogData();
+    if (ex.isOpen())
+        return;
+    LapMode = false;
+    resetProgress();
+    const BusyCursor busy;
+    findChild<QAction *>(QStringLiteral("OpenLogAsLaps"))->setEnabled(false);
+    m_pageControl2->setCurrentIndex(0);
+
+    auto log = std::make_unique<TKROData>();
+    log->setXLabels(XLabels);
+    log->setSDLogFile(&LogFile1);
+    log->setPageControl(&m_lapPages);
+    log->setStringGrid(&m_grid);
+    log->setTimeDataView(&m_tree);
+    {
+        // Whatever fails, the shared table is closed again and the bar reset, so the next
+        // open is not ignored; the session object goes with the unique pointer.
+        const ClosesTable closes(ex);
+        try {
+            ex.loadFromFile(LogFileName);
+            log->setDisableComponents(true);
+            log->setExLogData(&ex);
+            log->setDisableComponents(false);
+            log->setLogProgress(&m_progress);
+            log->setLogFileName(LogFileName);
+            log->OpenLogTable(LogFileName);
+        } catch (...) {
+            resetProgress();
+            throw;
+        }
+        log.release()->setParent(this);
+        SortLogs();
+    }
+    resetProgress();
+}
+
+void TMainForm::OpenLogAsLapsClick()
+{
+    FileDialogRequest request;
+    request.filter = kOpenFilter;
+    request.defaultExtension = QStringLiteral("kro");
+    request.initialFolder = m_dataFolder;
+    const auto path = m_dialogs.openFile(request);
+    if (!path)
+        return;
+
+    // The file is loaded before anything is cleared, so a file that cannot be read leaves
+    // the logs shown as they were.
+    RecordTable &table = m_data.LogDataTable();
+    {
+        const BusyCursor busy;
+        table.close();
+        table.setFiltered(false);
+        table.setFilter(QString());
+        table.loadFromFile(*path);
+    }
+    m_lapFileName = *path;
+
+    ClearLogs();
+    LapMode = true;
+    m_applySelection->setEnabled(true);
+    findChild<QAction *>(QStringLiteral("OpenLogAsLaps"))->setEnabled(false);
+    findChild<QAction *>(QStringLiteral("OpenLogFile1"))->setEnabled(false);
+    const BusyCursor busy;
+
+    LapCheckList *list = m_lapPages.addPage(QFileInfo(*path).fileName(), 1);
+    XTab = m_lapPages.count() - 1;
+    if (YLists.size() <= size_t(YListCount))
+        YLists.resize(size_t(YListCount) + 1);
+    YLists[size_t(YListCount)] = list;
+
+    // The header row takes part with its empty lap number, read as 0.
+    const int lapColumn = table.findColumn(QStringLiteral("Lap_Number"));
+    m_progress.setMaximum(table.recordCount());
+    m_progress.setPosition(0);
+    QStringList laps;
+    qint64 previous = -1;
+    const ControlsDisabled quiet(table);
+    for (table.First(); !table.eof(); table.Next()) {
+        const qint64 lap = lapColumn < 0 ? 0 : table.field(lapColumn).asInteger();
+        if (lap != previous)
+            laps << QStringLiteral("Lap ") + QString::number(lap);
+        previous = lap;
+        m_progress.stepBy(1);
+    }
+    list->setItems(laps);
+
+    DefaultSort = QStringLiteral("LapID");
+    unSortData();
+    m_pageControl2->setCurrentIndex(2);
+}
+
+void TMainForm::SortLogs()
+{
+    for (int c = 1; c < m_grid.colCount(); ++c) {
+        if (TKROData *log = logAt(c); log && log->LogData().findColumn(XLabels) >= 0) {
+            log->setXLabels(XLabels);
+            log->LogData().SortOn(XLabels);
+        }
+    }
+}
+
+void TMainForm::unSortData()
+{
+    XLabels = DefaultSort;
+    SortLogs();
+}
+
+void TMainForm::removeLapPages(int tag)
+{
+    for (int i = m_lapPages.count() - 1; i >= 0; --i) {
+        if ((tag == 1) == (m_lapPages.tag(i) == 1))
+            m_lapPages.removePage(i);
+    }
+}
+
+void TMainForm::ClearLogs()
+{
+    for (int c = m_grid.colCount() - 1; c >= 1; --c) {
+        for (int r = 1; r < m_grid.rowCount(); ++r) {
+            if (m_chartSeries)
+                m_chartSeries->removeSeriesOf(c, r);
+            m_grid.setCell(c, r, QString());
+        }
+        TKROData *log = logAt(c);
+        if (m_grid.colCount() < 3) {
+            m_grid.setCell(c, 0, QString());
+            m_grid.setObject(c, 0, nullptr);
+        } else {
+            m_grid.setColCount(c);
+        }
+        delete log;
+    }
+    if (!LapMode)
+        removeLapPages(0);
+    m_grid.setCell(0, 0, QStringLiteral("0"));
+    m_grid.setColCount(2);
+    m_grid.setRowCount(2);
+    m_grid.setCell(0, 1, QString());
+    // No log is left to select.
+    SelectedLog = 0;
+    SelectedChannel = 0;
+    m_pageControl2->setTabEnabled(3, false);
+}
+
+void TMainForm::setLogEntriesEnabled(bool on)
+{
+    for (const char *name : { "AddtoChart1", "RemovefromChart1", "SmoothenData1", "SmoothenData2",
+             "SmoothenData3", "SortonthisChannel1", "AddRaceLineData1", "RemoveRaceLine1" })
+        findChild<QAction *>(QString::fromLatin1(name))->setEnabled(on);
+}
+
+void TMainForm::Clearalllogs1Click()
+{
+    ClearLogs();
+    removeLapPages(1);
+    XTab = -1;
+    m_tree.clear();
+    findChild<QAction *>(QStringLiteral("OpenLogFile1"))->setEnabled(true);
+    findChild<QAction *>(QStringLiteral("OpenLogAsLaps"))->setEnabled(true);
+    setLogEntriesEnabled(false);
+    m_applySelection->setEnabled(false);
+    YListCount = 0;
+    YLists.clear();
+}
+
+void TMainForm::SaveLogFile1Click()
+{
+    TKROData *log = logAt(SelectedLog);
+    if (!log || !log->LogData().isOpen())
+        return;
+    FileDialogRequest request;
+    request.filter = kSaveFilter;
+    request.defaultExtension = QStringLiteral("KRO");
+    request.initialFolder = m_dataFolder;
+    request.initialFileName = log->LogFileName();
+    request.confirmOverwrite = true;
+    const auto chosen = m_dialogs.saveFile(request);
+    if (!chosen)
+        return;
+    const QString name = kroSaveName(*chosen);
+    // The dialog asked about the name chosen, not about the one the rule made of it.
+    if (name != *chosen && QFileInfo::exists(name)
+        && !m_dialogs.question(
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(name),
+            QStringLiteral("Save Log File")))
+        return;
+
+    const BusyCursor busy;
+    RecordTable &source = log->LogData();
+    RecordTable &ex = m_data.ExLogData();
+    const ClosesTable closes(ex);
+    ex.close();
+    ex.clearColumns();
+    for (int i = 0; i < source.columnCount(); ++i)
+        ex.addColumn(source.column(i).name, source.column(i).type, source.column(i).size);
+    ex.addIndex(QStringLiteral("ReadingID"), QStringLiteral("RecordType;ReadingID"));
+    ex.open();
+    // The header row goes with the rows shown, so the saved log keeps its session
+    // information; the log's own filter, order and cursor are put back afterwards.
+    const ControlsDisabled quiet(source);
+    const QString shown = source.filter();
+    const bool filtered = source.filtered();
+    const int row = source.recNo();
+    source.setFilter(log->HeaderFilter());
+    source.setFiltered(true);
+    ex.copyRowsFrom(source);
+    source.setFilter(shown);
+    source.setFiltered(filtered);
+    source.setRecNo(row);
+    ex.copyRowsFrom(source);
+    ex.saveToFile(name);
+}
+
+void TMainForm::StringGrid1SelectCell(int c, int r)
+{
+    if (logAt(c)) {
+        setLogEntriesEnabled(true);
+        SelectedLog = c;
+        SelectedChannel = r;
+        m_pageControl2->setTabEnabled(3, true);
+        TabSheet3Enter();
+    }
+    m_gridView->viewport()->update();
+}
+
+void TMainForm::TabSheet3Enter()
+{
+    const TKROData *log = logAt(SelectedLog);
+    if (!log)
+        return;
+    m_driver->setText(log->Driver);
+    m_track->setText(log->Track);
+    m_event->setText(log->Event);
+    m_date->setDateTime(log->LogDate.isValid() ? log->LogDate : kNoDate);
+    m_trackCondition->setPlainText(log->TrackCondition);
+    m_vehicle->setPlainText(log->Vehicle);
+    m_engine->setPlainText(log->Engine);
+    m_weather->setPlainText(log->Weather);
+    m_memo->setPlainText(log->MemoStr);
+}
+
+void TMainForm::Button1Click()
+{
+    TKROData *log = logAt(SelectedLog);
+    if (!log)
+        return;
+    log->Driver = m_driver->text();
+    log->Track = m_track->text();
+    log->Event = m_event->text();
+    log->LogDate = m_date->dateTime() == kNoDate ? QDateTime() : m_date->dateTime();
+    log->TrackCondition = m_trackCondition->toPlainText();
+    log->Vehicle = m_vehicle->toPlainText();
+    log->Engine = m_engine->toPlainText();
+    log->Weather = m_weather->toPlainText();
+    log->MemoStr = m_memo->toPlainText();
+    const BusyCursor busy;
+    RecordTable &ex = m_data.ExLogData();
+    const ClosesTable closes(ex);
+    log->setExLogData(&ex);
+    log->SaveLogFile();
+}
+
+void TMainForm::openUserGuide(const QString &name)
+{
+    // The guides are installed beside the program; names are matched without regard to case.
+    const QString path
+        = existingFileName(QDir(m_programFolder).filePath(QStringLiteral("Help")), name);
+    if (!QFileInfo(path).isFile()) {
+        m_dialogs.error(
+            QStringLiteral("The user guide \"") + path + QStringLiteral("\" was not found."));
+        return;
+    }
+    m_openDocument(path);
+}
+
+} // namespace zel

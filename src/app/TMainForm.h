@@ -1,0 +1,150 @@
+#pragma once
+
+#include "logger/TLogFile.h"
+#include "session/ChannelGrid.h"
+#include "session/ChartColours.h"
+#include "session/LapPages.h"
+#include "session/ProgressModel.h"
+#include "session/RecordTable.h"
+#include "session/TimingTree.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QDateTimeEdit;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+
+namespace zel {
+
+class LapCheckList;
+class LimitedTextEdit;
+class LogChartSeries;
+class TKROData;
+class TKRO_Data;
+class UserDialogs;
+
+/// Opens a document (a user guide) with the desktop's default viewer.
+using DocumentOpener = std::function<void(const QString &path)>;
+
+/// The main window: the channel grid, timing tree, lap lists and session information on the
+/// left, the chart on the right; opening, clearing and saving session logs. Each shown log
+/// is a TKROData attached to the title cell of its grid column and owned by the window.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    /// Builds the window and runs FormCreate. \a dataFolder is where the session log
+    /// dialogs start (the program's "Data" folder or its fallback); \a openDocument opens
+    /// the user guides.
+    TMainForm(TKRO_Data &data, UserDialogs &dialogs, const QString &programFolder,
+        const QString &dataFolder, DocumentOpener openDocument, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Window state
+
+    int SelectedLog = 0;
+    int SelectedChannel = 0;
+    QString XLabels = QStringLiteral("ReadingID");
+    QString DefaultSort = QStringLiteral("ReadingID");
+    int CrshairX = 999999;
+    int CrshairY = 999999;
+    bool ChartOverlay = false;
+    bool LapMode = false;
+    int YListCount = 0;
+    /// Index in the lap pages of the page of the file opened as separate laps, or -1.
+    int XTab = -1;
+    std::vector<QPointer<LapCheckList>> YLists;
+    /// Axis and colour presets, loaded from "DefaultAxis.axt".
+    RecordTable AxisTemplate;
+    /// The chart-wide look the template gives, for the chart to apply.
+    ChartColours chartColours() const { return m_chartColours; }
+    TLogFile LogFile1;
+
+    // Operations
+
+    /// Opens a session log as one more log column; ignored while another open is running.
+    void OpenLogFile(const QString &LogFileName);
+    void OpenLogFile1Click();
+    void OpenLogAsLapsClick();
+    void ClearLogs();
+    void Clearalllogs1Click();
+    void SaveLogFile1Click();
+    /// Session information "Save": the editors into the selected log, written to its file.
+    void Button1Click();
+    /// A grid cell was chosen: a cell of a log column selects that log.
+    void StringGrid1SelectCell(int c, int r);
+    /// Fills the session information editors from the selected log.
+    void TabSheet3Enter();
+
+    /// The session object of grid column \a column, or null.
+    TKROData *logAt(int column) const;
+    /// The file of the log opened as separate laps (the import table's file).
+    QString lapFileName() const { return m_lapFileName; }
+
+    /// The place of the chart; the chart adapter takes it over.
+    QWidget *LogChart() const { return m_chart; }
+    /// The chart's series of grid cells; not owned, null until a chart is attached.
+    void setChartSeries(LogChartSeries *series) { m_chartSeries = series; }
+
+    // Models of the controls
+    ChannelGrid &StringGrid1() { return m_grid; }
+    LapPages &PageControl3() { return m_lapPages; }
+    TimingTree &TreeView1() { return m_tree; }
+    ProgressModel &ProgressBar1() { return m_progress; }
+
+private:
+    void FormCreate();
+    void buildLayout();
+    QWidget *buildSessionInfo();
+    void buildMenus();
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption);
+    template <typename Handler> void onTriggered(QAction *action, Handler handler);
+    void SortLogs();
+    void unSortData();
+    void resetProgress();
+    void setLogEntriesEnabled(bool on);
+    void openUserGuide(const QString &name);
+    void removeLapPages(int tag);
+
+    TKRO_Data &m_data;
+    UserDialogs &m_dialogs;
+    QString m_programFolder;
+    QString m_dataFolder;
+    DocumentOpener m_openDocument;
+    LogChartSeries *m_chartSeries = nullptr;
+    ChartColours m_chartColours;
+    QString m_lapFileName;
+
+    ChannelGrid m_grid;
+    LapPages m_lapPages;
+    TimingTree m_tree;
+    ProgressModel m_progress;
+
+    QTabWidget *m_pageControl2 = nullptr;
+    QTableView *m_gridView = nullptr;
+    QPushButton *m_applySelection = nullptr;
+    QWidget *m_sessionInfo = nullptr;
+    QLineEdit *m_driver = nullptr;
+    QLineEdit *m_track = nullptr;
+    QLineEdit *m_event = nullptr;
+    QDateTimeEdit *m_date = nullptr;
+    LimitedTextEdit *m_trackCondition = nullptr;
+    LimitedTextEdit *m_vehicle = nullptr;
+    LimitedTextEdit *m_engine = nullptr;
+    LimitedTextEdit *m_weather = nullptr;
+    LimitedTextEdit *m_memo = nullptr;
+    QWidget *m_chart = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QMenu *m_popup = nullptr;
+};
+
+} // namespace zel

@@ -1,0 +1,460 @@
+#include "app/AboutBox.h"
+#include "app/LogChartSeries.h"
+#include "app/ProgramStart.h"
+#include "session/LapCheckList.h"
+#include "session/SessionColumns.h"
+#include "session/TKROData.h"
+#include "session/TKRO_Data.h"
+#include "ui/ScriptedUserDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zel;
+
+namespace {
+
+// Saves a session log with a header row (driver "Ann") and one data row per lap number,
+// RPM 1, 2, 3, ... in row order.
+void writeSessionLog(const QString &path, std::initializer_list<int> laps)
+{
+    RecordTable table;
+    SessionColumns::defineFixedColumns(table);
+    table.addColumn("RPM", ColumnType::Real);
+    table.open();
+    table.Append();
+    table.fieldByName("RecordType").setInteger(SessionColumns::kHeaderRow);
+    table.fieldByName("ReadingID").setInteger(0);
+    table.fieldByName("Driver").setText("Ann");
+    table.Post();
+    int reading = 0;
+    for (int lap : laps) {
+        ++reading;
+        table.Append();
+        table.fieldByName("RecordType").setInteger(SessionColumns::kDataRow);
+        table.fieldByName("ReadingID").setInteger(reading);
+        table.fieldByName("Lap_Number").setInteger(lap);
+        table.fieldByName("LapID").setInteger(reading);
+        table.fieldByName("RPM").setReal(reading);
+        table.Post();
+    }
+    table.saveToFile(path);
+}
+
+class RecordingChart : public LogChartSeries
+{
+public:
+    void removeSeriesOf(int column, int row) override { removed.push_back({ column, row }); }
+    std::vector<std::pair<int, int>> removed;
+};
+
+class TMainFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QDir(program.path()).mkpath("Data");
+        start();
+    }
+    void TearDown() override
+    {
+        started = {};
+        qunsetenv("XDG_DATA_HOME");
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+
+    void start(FolderWritable writable = folderWritable)
+    {
+        started = {};
+        started = startProgram(
+            program.path(), dialogs, writable, [this](const QString &path) { opened << path; });
+    }
+
+    TMainForm &window() { return *started.window; }
+    QString file(const QString &name) const { return QDir(program.path()).filePath(name); }
+    QAction *action(const char *name) { return window().findChild<QAction *>(name); }
+    template <typename W> W *widget(const char *name) { return window().findChild<W *>(name); }
+
+    void trigger(const char *name) { action(name)->trigger(); }
+    void openSession(const QString &path)
+    {
+        dialogs.answerOpenFile(path);
+        trigger("OpenLogFile1");
+    }
+    void openAsLaps(const QString &path)
+    {
+        dialogs.answerOpenFile(path);
+        trigger("OpenLogAsLaps");
+    }
+    QStringList errors() const
+    {
+        QStringList texts;
+        for (const ShownDialog &shown : dialogs.shown())
+            if (shown.kind == DialogKind::Error)
+                texts << shown.text;
+        return texts;
+    }
+
+    QTemporaryDir program, home;
+    ScriptedUserDialogs dialogs;
+    QStringList opened;
+    Program started;
+};
+
+} // namespace
+
+TEST_F(TMainFormTest, StartsWithItsCaptionStateAndEntries)
+{
+    EXPECT_EQ(window().windowTitle(), "ZEL Data Analyzer");
+    EXPECT_EQ(window().SelectedLog, 0);
+    EXPECT_EQ(window().XLabels, "ReadingID");
+    EXPECT_EQ(window().DefaultSort, "ReadingID");
+    EXPECT_EQ(window().CrshairX, 999999);
+    EXPECT_EQ(window().CrshairY, 999999);
+    EXPECT_FALSE(window().ChartOverlay);
+    EXPECT_FALSE(window().LapMode);
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "0");
+    EXPECT_TRUE(window().AxisTemplate.isOpen());
+    EXPECT_EQ(window().chartColours(), ChartColours {});
+
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        bool enabled;
+        bool visible;
+    } entries[] = {
+        { "OpenLogFile1", "Open Log as Session", true, true },
+        { "OpenLogAsLaps", "Open Log As Separate Laps", true, true },
+        { "OpenMapFile1", "Open Map File", true, false },
+        { "OpenSectorFile1", "Open Sector File", false, false },
+        { "SaveLogFile1", "Save Log File", true, true },
+        { "Clearalllogs1", "Clear all logs", true, true },
+        { "TrackMap1", "Track Map Editor", true, true },
+        { "ShowTrackMap1", "Show Track Map", true, true },
+        { "KRO71", "KRO 7", true, true },
+        { "RaceDash1", "Race Dash", true, true },
+        { "ManagerSoftware1", "Manager Software", true, true },
+        { "About1", "About", true, true },
+        { "RemoveLog1", "Remove Log", true, false },
+        { "UnSortData1", "Un-Sort Data", true, true },
+        { "AddtoChart1", "Add to Chart", false, true },
+        { "RemovefromChart1", "Remove from Chart", false, true },
+        { "SmoothenData1", "Smoothen Channel - Level 1 ", false, true },
+        { "SmoothenData2", "Smoothen Channel - Level 2", false, true },
+        { "SmoothenData3", "Smoothen Channel - Level 3", false, true },
+        { "SortonthisChannel1", "Sort on selected Channel", false, true },
+        { "AddRaceLineData1", "Add Race Line Data", false, true },
+        { "RemoveRaceLine1", "Remove Race Line", false, true },
+        { "SetChartSpan1", "Set Display Options", true, true },
+        { "ImportasInsideTrackMap1", "Import as Inside Track Map", false, true },
+        { "ImportasOutsideTrackMap1", "Import as Outside Track Map", false, true },
+        { "SaveLogfile2", "Save Log file", true, true },
+        { "SeparateSelect", "Separated", true, true },
+        { "OverlaySelect", "Overlayed", true, true },
+        { "LineSelect", "Line", true, true },
+        { "PointSelect", "Scatter", true, true },
+        { "BarSelect", "Bar", true, false },
+        { "StackBarSelect", "Stacked Bar", true, false },
+        { "SpeedButton1", "Telemetry Gauges", true, false },
+    };
+    for (const auto &e : entries) {
+        QAction *a = action(e.name);
+        ASSERT_NE(a, nullptr) << e.name;
+        EXPECT_EQ(a->text(), e.caption) << e.name;
+        EXPECT_EQ(a->isVisible(), e.visible) << e.name;
+        if (e.visible) { // a hidden action also reads as disabled
+            EXPECT_EQ(a->isEnabled(), e.enabled) << e.name;
+        }
+    }
+    EXPECT_TRUE(action("SeparateSelect")->isChecked());
+    EXPECT_TRUE(action("LineSelect")->isChecked());
+
+    auto *pages = widget<QTabWidget>("PageControl2");
+    ASSERT_EQ(pages->count(), 4);
+    EXPECT_EQ(pages->tabText(3), "Session Info");
+    EXPECT_FALSE(pages->isTabEnabled(3));
+    EXPECT_FALSE(widget<QPushButton>("Button2")->isEnabled());
+    EXPECT_EQ(widget<QPlainTextEdit>("Memo4")->parentWidget()->findChild<QLabel *>()->text(),
+        "General Commaents");
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(TMainFormTest, OpensTwoLogsIntoColumnsOneAndTwo)
+{
+    writeSessionLog(file("Data/a.kro"), { 1, 1, 2 });
+    writeSessionLog(file("Data/b.kro"), { 1, 2 });
+    openSession(file("Data/a.kro"));
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "1");
+    ASSERT_NE(window().logAt(1), nullptr);
+    EXPECT_EQ(window().StringGrid1().cell(1, 0), "a.kro");
+    openSession(file("Data/b.kro"));
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "2");
+    ASSERT_NE(window().logAt(2), nullptr);
+    EXPECT_EQ(window().logAt(2)->LogFileName(), file("Data/b.kro"));
+    EXPECT_FALSE(started.data->ExLogData().isOpen());
+    EXPECT_FALSE(action("OpenLogAsLaps")->isEnabled());
+    ASSERT_EQ(dialogs.shown().size(), 2);
+    EXPECT_EQ(dialogs.shown()[0].file.filter, "ZEL Data Log|*.kro");
+    EXPECT_EQ(dialogs.shown()[0].file.initialFolder, file("Data"));
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, ALogThatCannotBeLoadedLeavesNothingOpen)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } files[] = {
+        { "empty.kro", QByteArray() },
+        { "text.kro", QByteArray("RecordType,RPM\n1,5000\n") },
+        { "cut.kro", QByteArray("SQLite format 3\0\x10\0", 19) },
+    };
+    RecordingChart chart;
+    window().setChartSeries(&chart);
+    writeSessionLog(file("Data/good.kro"), { 1 });
+    for (const auto &f : files) {
+        QFile bad(file(f.name));
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write(f.bytes);
+        bad.close();
+        const qsizetype shown = dialogs.shown().size();
+        openSession(bad.fileName());
+        ASSERT_EQ(dialogs.shown().size(), shown + 2) << f.name; // the file dialog, the error
+        EXPECT_EQ(dialogs.shown().last().kind, DialogKind::Error) << f.name;
+        EXPECT_TRUE(dialogs.shown().last().text.contains(f.name)) << f.name;
+        EXPECT_FALSE(started.data->ExLogData().isOpen()) << f.name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << f.name;
+        EXPECT_EQ(window().StringGrid1().cell(0, 0), "0") << f.name;
+        EXPECT_EQ(window().findChildren<TKROData *>().size(), 0) << f.name;
+        EXPECT_EQ(window().ProgressBar1().maximum(), 0) << f.name;
+    }
+    openSession(file("Data/good.kro"));
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "1");
+}
+
+TEST_F(TMainFormTest, OpensAsSeparateLapsWithTheHeaderRowAsLapZero)
+{
+    const struct
+    {
+        std::initializer_list<int> laps;
+    } cases[] = { { { 0, 1, 2 } }, { { 1, 1, 2 } } };
+    for (const auto &c : cases) {
+        writeSessionLog(file("Data/laps.kro"), c.laps);
+        openAsLaps(file("Data/laps.kro"));
+        EXPECT_TRUE(window().LapMode);
+        EXPECT_EQ(window().StringGrid1().cell(0, 0), "0");
+        EXPECT_EQ(window().DefaultSort, "LapID");
+        EXPECT_EQ(window().XLabels, "LapID");
+        ASSERT_EQ(window().PageControl3().count(), 1);
+        EXPECT_EQ(window().PageControl3().title(0), "laps.kro");
+        EXPECT_EQ(window().PageControl3().tag(0), 1);
+        ASSERT_EQ(window().YLists.size(), 1u);
+        EXPECT_EQ(window().YLists[0]->items(), QStringList({ "Lap 0", "Lap 1", "Lap 2" }));
+        EXPECT_EQ(window().lapFileName(), file("Data/laps.kro"));
+        EXPECT_TRUE(widget<QPushButton>("Button2")->isEnabled());
+        EXPECT_FALSE(action("OpenLogFile1")->isEnabled());
+        EXPECT_FALSE(action("OpenLogAsLaps")->isEnabled());
+        EXPECT_EQ(widget<QTabWidget>("PageControl2")->currentIndex(), 2);
+
+        trigger("Clearalllogs1");
+        EXPECT_EQ(window().PageControl3().count(), 0);
+        EXPECT_TRUE(window().YLists.empty());
+        EXPECT_EQ(window().YListCount, 0);
+        EXPECT_FALSE(widget<QPushButton>("Button2")->isEnabled());
+        EXPECT_TRUE(action("OpenLogFile1")->isEnabled());
+        EXPECT_TRUE(action("OpenLogAsLaps")->isEnabled());
+        EXPECT_TRUE(window().TreeView1().topLevel().empty());
+    }
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, ClearAllLogsEmptiesGridSeriesPagesAndSelection)
+{
+    RecordingChart chart;
+    window().setChartSeries(&chart);
+    writeSessionLog(file("Data/a.kro"), { 1, 2 });
+    openSession(file("Data/a.kro"));
+    openSession(file("Data/a.kro"));
+    window().StringGrid1SelectCell(2, 1);
+    EXPECT_EQ(window().SelectedLog, 2);
+    EXPECT_TRUE(action("AddtoChart1")->isEnabled());
+    const int rows = window().StringGrid1().rowCount();
+    EXPECT_EQ(window().PageControl3().count(), 2);
+
+    trigger("Clearalllogs1");
+    EXPECT_EQ(chart.removed.size(), size_t(2 * (rows - 1)));
+    EXPECT_EQ(chart.removed.front(), std::make_pair(2, 1));
+    EXPECT_EQ(window().StringGrid1().colCount(), 2);
+    EXPECT_EQ(window().StringGrid1().rowCount(), 2);
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "0");
+    EXPECT_EQ(window().StringGrid1().cell(1, 0), "");
+    EXPECT_EQ(window().findChildren<TKROData *>().size(), 0);
+    EXPECT_EQ(window().PageControl3().count(), 0);
+    EXPECT_EQ(window().SelectedLog, 0);
+    EXPECT_FALSE(action("AddtoChart1")->isEnabled());
+    EXPECT_FALSE(widget<QTabWidget>("PageControl2")->isTabEnabled(3));
+}
+
+TEST_F(TMainFormTest, SessionInfoSaveWritesBackToTheOpenedFile)
+{
+    writeSessionLog(file("Data/a.kro"), { 1, 2 });
+    openSession(file("Data/a.kro"));
+    window().StringGrid1SelectCell(1, 1);
+    EXPECT_TRUE(widget<QTabWidget>("PageControl2")->isTabEnabled(3));
+    EXPECT_EQ(widget<QLineEdit>("Edit1")->text(), "Ann");
+
+    widget<QLineEdit>("Edit1")->setText("Bob");
+    widget<QLineEdit>("Edit2")->setText("Spa");
+    widget<QPlainTextEdit>("Memo4")->setPlainText(QString(300, u'm')); // cut to 255
+    widget<QPlainTextEdit>("Memo5")->setPlainText("V8");
+    widget<QPushButton>("Button1")->click();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+    EXPECT_FALSE(started.data->ExLogData().isOpen());
+
+    trigger("Clearalllogs1");
+    openSession(file("Data/a.kro"));
+    ASSERT_NE(window().logAt(1), nullptr);
+    const TKROData &log = *window().logAt(1);
+    EXPECT_EQ(log.Driver, "Bob");
+    EXPECT_EQ(log.Track, "Spa");
+    EXPECT_EQ(log.Engine, "V8");
+    EXPECT_EQ(log.MemoStr, QString(255, u'm'));
+    EXPECT_FALSE(log.LogDate.isValid());
+    EXPECT_EQ(window().logAt(1)->LogData().recordCount(), 2);
+}
+
+TEST_F(TMainFormTest, SaveLogFileWritesTheShownRowsAndHeaderUnderAKroName)
+{
+    writeSessionLog(file("Data/a.kro"), { 1, 2, 2 });
+    openSession(file("Data/a.kro"));
+    trigger("SaveLogFile1"); // no log selected: nothing asked
+    EXPECT_EQ(dialogs.shown().size(), 1);
+
+    window().StringGrid1SelectCell(1, 2);
+    dialogs.answerSaveFile(file("run1.txt"));
+    trigger("SaveLogfile2");
+    ASSERT_EQ(dialogs.shown().size(), 2);
+    EXPECT_EQ(dialogs.shown()[1].file.filter, "ZEL Data Logs|*.KRO");
+    EXPECT_EQ(dialogs.shown()[1].file.defaultExtension, "KRO");
+    EXPECT_TRUE(dialogs.shown()[1].file.confirmOverwrite);
+    EXPECT_FALSE(QFile::exists(file("run1.txt")));
+    EXPECT_FALSE(started.data->ExLogData().isOpen());
+
+    RecordTable saved;
+    saved.loadFromFile(file("run1.KRO"));
+    EXPECT_EQ(saved.recordCount(), 4);
+    ASSERT_TRUE(saved.Locate("RecordType", { SessionColumns::kHeaderRow }));
+    EXPECT_EQ(saved.fieldByName("Driver").asText(), "Ann");
+    EXPECT_EQ(window().logAt(1)->LogData().recordCount(), 3); // the log shows what it did
+
+    // A name the rule changed to an existing file is not replaced unasked.
+    dialogs.answerSaveFile(file("run1.csv"));
+    dialogs.answerQuestion(false);
+    QFile::remove(file("Data/a.kro"));
+    trigger("SaveLogFile1");
+    EXPECT_EQ(dialogs.shown().last().kind, DialogKind::Question);
+    EXPECT_TRUE(dialogs.unexpected().isEmpty());
+}
+
+TEST_F(TMainFormTest, UserGuidesOpenBelowTheProgramFolder)
+{
+    QDir(program.path()).mkpath("Help");
+    QFile guide(file("Help/KRO-7 Quick Start.pdf")); // the case differs from the menu's
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly));
+    guide.close();
+    trigger("RaceDash1");
+    EXPECT_EQ(opened, QStringList { file("Help/KRO-7 Quick Start.pdf") });
+    trigger("ManagerSoftware1");
+    EXPECT_EQ(opened.size(), 1);
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].contains("KRO Analyser manual.pdf"));
+}
+
+TEST(AboutBoxTest, ShowsTheVersionAndCloses)
+{
+    AboutBox box;
+    QStringList texts;
+    for (const QLabel *label : box.findChildren<QLabel *>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Version 3.10.2"));
+    auto *close = box.findChild<QPushButton *>();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), "Close");
+    box.show();
+    close->click();
+    EXPECT_FALSE(box.isVisible());
+}
+
+TEST_F(TMainFormTest, AFailingDataModuleIsReportedAndTheProgramRunsOn)
+{
+    QFile bad(file("Data/CardID.dta"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a table");
+    bad.close();
+    start();
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].contains("CardID.dta"));
+    ASSERT_NE(started.window, nullptr);
+    writeSessionLog(file("Data/a.kro"), { 1 });
+    openSession(file("Data/a.kro"));
+    EXPECT_EQ(window().StringGrid1().cell(0, 0), "1");
+}
+
+TEST_F(TMainFormTest, AnUnwritableProgramFolderUsesTheUsersDataFolder)
+{
+    start([](const QString &) { return false; });
+    const QString data = started.data->ProgramDataFolder();
+    EXPECT_TRUE(data.startsWith(home.path())) << data.toStdString();
+    EXPECT_TRUE(QFile::exists(QDir(data).filePath("CardID.dta")));
+    dialogs.answerOpenFile(std::nullopt);
+    trigger("OpenLogFile1");
+    EXPECT_EQ(dialogs.shown().last().file.initialFolder, data);
+}
+
+TEST_F(TMainFormTest, TheAxisTemplateGivesTheChartColours)
+{
+    RecordTable axes;
+    axes.addColumn("ChannelName", ColumnType::Text, 30);
+    axes.addColumn("LogIndex", ColumnType::Integer);
+    axes.addColumn("BottomGrid", ColumnType::Boolean);
+    axes.addColumn("BackColour", ColumnType::LongWord);
+    axes.addColumn("GridColour", ColumnType::LongWord);
+    axes.open();
+    axes.Append();
+    axes.fieldByName("ChannelName").setText("RPM");
+    axes.fieldByName("LogIndex").setInteger(0);
+    axes.Post();
+    axes.Append();
+    axes.fieldByName("ChannelName").setText("GLOBAL");
+    axes.fieldByName("LogIndex").setInteger(0);
+    axes.fieldByName("BottomGrid").setBoolean(false);
+    axes.fieldByName("BackColour").setInteger(0x00FF0000); // blue, stored as 0x00BBGGRR
+    axes.fieldByName("GridColour").setInteger(0x000000FF); // red
+    axes.Post();
+    axes.saveToFile(file("DefaultAxis.axt"));
+    start();
+    EXPECT_EQ(window().chartColours(), (ChartColours { false, 0x0000FF, 0xFF0000 }));
+    EXPECT_EQ(window().AxisTemplate.recordCount(), 2);
+
+    QFile damaged(file("DefaultAxis.axt"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("garbage");
+    damaged.close();
+    start();
+    EXPECT_EQ(errors().size(), 1);
+    EXPECT_TRUE(window().AxisTemplate.isOpen());
+    EXPECT_EQ(window().AxisTemplate.recordCount(), 0);
+    EXPECT_EQ(window().chartColours(), ChartColours {});
+}
