@@ -209,13 +209,15 @@ void TMainForm::buildLayout()
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setTextVisible(false);
     connect(&m_progress, &ProgressModel::changed, m_progressBar, [this] {
-        // The bar counts in int; a longer range is scaled to fit.
+        // The bar counts in int; a longer range is scaled to fit. An empty range would show
+        // Qt's busy animation, so no work shows as an empty bar.
         const qint64 maximum = m_progress.maximum();
         const qint64 scale = maximum / std::numeric_limits<int>::max() + 1;
-        m_progressBar->setRange(0, int(maximum / scale));
+        m_progressBar->setRange(0, std::max(1, int(maximum / scale)));
         m_progressBar->setValue(int(std::clamp<qint64>(m_progress.position(), 0, maximum) / scale));
     });
-    m_progressBar->setRange(0, 0);
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(0);
     rightLayout->addWidget(m_progressBar);
 
     splitter->addWidget(left);
