@@ -2,7 +2,9 @@
 #include "app/ChannelChart.h"
 #include "app/LogChartSeries.h"
 #include "app/ProgramStart.h"
+#include "session/ChartColours.h"
 #include "session/LapCheckList.h"
+#include "session/LogColours.h"
 #include "session/SessionColumns.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
@@ -642,4 +644,49 @@ TEST_F(TMainFormTest, ChartedCellsAreFramedInTheirSeriesColour)
     EXPECT_EQ(image.pixelColor(charted.left() + 1, charted.center().y()), colour);
     const QRect plain = grid().visualRect(grid().model()->index(rowOf("Temp"), 1));
     EXPECT_EQ(image.pixelColor(plain.left() + 1, plain.center().y()), QColor(Qt::white));
+}
+
+TEST_F(TMainFormTest, AxisTemplateRowsPresetTheAxisAndSeriesOfTheirLogColumn)
+{
+    RecordTable axes;
+    defineAxisTemplateColumns(axes);
+    axes.open();
+    const auto row = [&](const char *channel, int log) {
+        axes.Append();
+        axes.fieldByName("ChannelName").setText(channel);
+        axes.fieldByName("LogIndex").setInteger(log);
+    };
+    row("GLOBAL", 0);
+    axes.fieldByName("AxisColour").setInteger(0x0000FF00); // green, stored as 0x00BBGGRR
+    axes.fieldByName("GridColour").setInteger(0x000000FF); // red
+    axes.Post();
+    row("RPM", 1);
+    axes.fieldByName("Minimum").setReal(0);
+    axes.fieldByName("Maximum").setReal(8000);
+    axes.fieldByName("LeftGrid").setBoolean(true);
+    axes.fieldByName("Increment").setReal(4); // divisions
+    axes.fieldByName("Colour").setInteger(0x00FF0000); // blue
+    axes.Post();
+    axes.saveToFile(file("DefaultAxis.axt"));
+    start();
+    openChannelLogs(1);
+
+    chartCell(1, rowOf("RPM"));
+    const ChartAxisStyle &rpm = chart().axisOf(rowOf("RPM"))->style;
+    EXPECT_EQ(rpm.labelColour, QColor(0, 255, 0));
+    EXPECT_EQ(rpm.gridColour, QColor(255, 0, 0));
+    ASSERT_TRUE(rpm.fixedRange.has_value());
+    EXPECT_EQ(rpm.fixedRange->upper, 8000);
+    EXPECT_TRUE(rpm.showGrid);
+    EXPECT_EQ(rpm.step, 2000);
+    EXPECT_EQ(chart().seriesOf(1, rowOf("RPM"))->colour, QColor(0, 0, 255));
+    EXPECT_EQ(widget<QCustomPlot>("LogChart")->xAxis->tickLabelColor(), QColor(0, 255, 0));
+
+    // A channel without its own row: automatic, white, in the log's colour.
+    chartCell(1, rowOf("Speed"));
+    const ChartAxisStyle &speed = chart().axisOf(rowOf("Speed"))->style;
+    EXPECT_FALSE(speed.fixedRange.has_value());
+    EXPECT_EQ(speed.step, 0);
+    EXPECT_EQ(speed.labelColour, QColor(Qt::white));
+    EXPECT_EQ(chart().seriesOf(1, rowOf("Speed"))->colour, QColor::fromRgb(logColour(1)));
 }
