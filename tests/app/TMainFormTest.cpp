@@ -644,6 +644,11 @@ TEST_F(TMainFormTest, ChartedCellsAreFramedInTheirSeriesColour)
     EXPECT_EQ(image.pixelColor(charted.left() + 1, charted.center().y()), colour);
     const QRect plain = grid().visualRect(grid().model()->index(rowOf("Temp"), 1));
     EXPECT_EQ(image.pixelColor(plain.left() + 1, plain.center().y()), QColor(Qt::white));
+    const QRect selected = grid().visualRect(grid().model()->index(rowOf("Speed"), 1));
+    EXPECT_EQ(image.pixelColor(selected.left() + 1, selected.center().y()),
+        grid().palette().color(QPalette::Highlight));
+    const QRect title = grid().visualRect(grid().model()->index(0, 1));
+    EXPECT_EQ(image.pixelColor(title.left(), title.center().y()), QColor::fromRgb(logColour(1)));
 }
 
 TEST_F(TMainFormTest, AxisTemplateRowsPresetTheAxisAndSeriesOfTheirLogColumn)
