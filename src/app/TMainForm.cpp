@@ -1,12 +1,15 @@
 #include "app/TMainForm.h"
 
 #include "app/AboutBox.h"
+#include "app/ChannelChart.h"
+#include "app/ChannelGridDelegate.h"
 #include "app/LapPagesView.h"
 #include "app/LimitedTextEdit.h"
 #include "app/LogChartSeries.h"
 #include "app/TimingTreeView.h"
 #include "session/ControlsDisabled.h"
 #include "session/LapCheckList.h"
+#include "session/LogColours.h"
 #include "session/SessionFileName.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
@@ -24,12 +27,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <qcustomplot.h>
 
 namespace zel {
 
@@ -107,9 +112,9 @@ void TMainForm::FormCreate()
         AxisTemplate.open();
     }
     m_chartColours = chartColoursFrom(AxisTemplate);
-    QPalette palette = m_chart->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(m_chartColours.background));
-    m_chart->setPalette(palette);
+    m_channelChart = new ChannelChart(
+        *static_cast<QCustomPlot *>(m_chart), m_grid, AxisTemplate, m_chartColours, this);
+    m_chartSeries = m_channelChart;
 }
 
 void TMainForm::buildLayout()
@@ -142,6 +147,12 @@ void TMainForm::buildLayout()
         [this](const QPoint &at) { m_popup->popup(m_gridView->viewport()->mapToGlobal(at)); });
     connectGuarded(m_dialogs, m_gridView, &QAbstractItemView::clicked, this,
         [this](const QModelIndex &index) { StringGrid1SelectCell(index.column(), index.row()); });
+    connectGuarded(m_dialogs, m_gridView, &QAbstractItemView::doubleClicked, this,
+        [this] { AddtoChart1Click(); });
+    m_gridView->setItemDelegate(
+        new ChannelGridDelegate([this](QPainter &painter, const QRect &rect, int c,
+                                    int r) { return StringGrid1DrawCell(painter, rect, c, r); },
+            m_gridView));
     m_pageControl2->addTab(m_gridView, QStringLiteral("Channel Data"));
 
     auto *treeView = new TimingTreeView(m_tree);
@@ -185,11 +196,15 @@ void TMainForm::buildLayout()
         return action;
     };
     auto *layoutGroup = new QActionGroup(toolBar);
-    button(layoutGroup, "SeparateSelect", QStringLiteral("Separated"), true, true);
-    button(layoutGroup, "OverlaySelect", QStringLiteral("Overlayed"), false, true);
+    QAction *separated
+        = button(layoutGroup, "SeparateSelect", QStringLiteral("Separated"), true, true);
+    m_overlaySelect
+        = button(layoutGroup, "OverlaySelect", QStringLiteral("Overlayed"), false, true);
+    for (QAction *mode : { separated, m_overlaySelect })
+        connect(mode, &QAction::triggered, this, [this] { OverlayModeClick(); });
     toolBar->addSeparator();
     auto *styleGroup = new QActionGroup(toolBar);
-    button(styleGroup, "LineSelect", QStringLiteral("Line"), true, true);
+    m_lineSelect = button(styleGroup, "LineSelect", QStringLiteral("Line"), true, true);
     button(styleGroup, "PointSelect", QStringLiteral("Scatter"), false, true);
     button(styleGroup, "BarSelect", QStringLiteral("Bar"), false, false);
     button(styleGroup, "StackBarSelect", QStringLiteral("Stacked Bar"), false, false);
@@ -199,10 +214,8 @@ void TMainForm::buildLayout()
     gauges->setVisible(false);
     rightLayout->addWidget(toolBar);
 
-    // The chart adapter replaces this placeholder.
-    m_chart = new QWidget;
+    m_chart = new QCustomPlot;
     m_chart->setObjectName(QStringLiteral("LogChart"));
-    m_chart->setAutoFillBackground(true);
     rightLayout->addWidget(m_chart, 1);
 
     m_progressBar = new QProgressBar;
@@ -345,8 +358,10 @@ void TMainForm::buildMenus()
     };
     popupItem("RemoveLog1", QStringLiteral("Remove Log"), true)->setVisible(false);
     popupItem("UnSortData1", QStringLiteral("Un-Sort Data"), true);
-    popupItem("AddtoChart1", QStringLiteral("Add to Chart"), false);
-    popupItem("RemovefromChart1", QStringLiteral("Remove from Chart"), false);
+    onTriggered(popupItem("AddtoChart1", QStringLiteral("Add to Chart"), false),
+        [this] { AddtoChart1Click(); });
+    onTriggered(popupItem("RemovefromChart1", QStringLiteral("Remove from Chart"), false),
+        [this] { RemovefromChart1Click(); });
     popupItem("SmoothenData1", QStringLiteral("Smoothen Channel - Level 1 "), false);
     popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false);
     popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false);
@@ -507,6 +522,7 @@ void TMainForm::ClearLogs()
 {
     for (int c = m_grid.colCount() - 1; c >= 1; --c) {
         for (int r = 1; r < m_grid.rowCount(); ++r) {
+            // The series goes before its axis, which it still draws on.
             if (m_chartSeries)
                 m_chartSeries->removeSeriesOf(c, r);
             m_grid.setCell(c, r, QString());
@@ -611,6 +627,119 @@ void TMainForm::StringGrid1SelectCell(int c, int r)
         TabSheet3Enter();
     }
     m_gridView->viewport()->update();
+}
+
+std::pair<int, int> TMainForm::currentCell() const
+{
+    const QModelIndex current = m_gridView->currentIndex();
+    return { current.column(), current.row() };
+}
+
+void TMainForm::AddtoChart1Click()
+{
+    const auto [c, r] = currentCell();
+    TKROData *log = logAt(SelectedLog);
+    if (c <= 0 || !log)
+        return;
+    m_progress.setMaximum(log->LogData().recordCount());
+    m_progress.setPosition(0);
+    if (!m_channelChart->axisOf(r))
+        AddAxis();
+    if (!m_channelChart->seriesOf(c, r))
+        AddSeries();
+    m_gridView->viewport()->update();
+    m_progress.setPosition(0);
+}
+
+void TMainForm::RemovefromChart1Click()
+{
+    // The series goes first: its axis is released only once nothing draws on it.
+    const auto [c, r] = currentCell();
+    if (r <= 0)
+        return;
+    RemoveSeries();
+    RemoveAxis();
+    m_gridView->viewport()->update();
+}
+
+void TMainForm::AddAxis()
+{
+    const auto [c, r] = currentCell();
+    if (TKROData *log = logAt(c); log && r >= 1)
+        m_channelChart->addAxis(c, r, *log, ChartOverlay);
+}
+
+void TMainForm::AddSeries()
+{
+    const auto [c, r] = currentCell();
+    const auto kind
+        = m_lineSelect->isChecked() ? ChartSeries::Kind::Line : ChartSeries::Kind::Points;
+    if (TKROData *log = logAt(c); log && r >= 1)
+        m_channelChart->addSeries(c, r, *log, kind, XLabels);
+}
+
+void TMainForm::RemoveAxis()
+{
+    m_channelChart->removeAxis(currentCell().second);
+}
+
+void TMainForm::RemoveSeries()
+{
+    const auto [c, r] = currentCell();
+    m_channelChart->removeSeries(c, r);
+}
+
+void TMainForm::ClearAxis(int r)
+{
+    m_channelChart->removeAxis(r);
+}
+
+void TMainForm::ClearSeries(int c, int r)
+{
+    m_channelChart->clearSeries(c, r);
+}
+
+void TMainForm::OverlayModeClick()
+{
+    ChartOverlay = m_overlaySelect->isChecked();
+}
+
+bool TMainForm::StringGrid1DrawCell(QPainter &painter, const QRect &rect, int c, int r)
+{
+    const QPalette &palette = m_gridView->palette();
+    const QString text = m_grid.cell(c, r);
+    const auto drawText
+        = [&] { painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, text); };
+    // A frame of the given width drawn inside the cell.
+    const auto frame = [&](const QColor &colour, int width) {
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        const int inset = width / 2;
+        painter.drawRect(rect.adjusted(inset, inset, -(width - inset), -(width - inset)));
+        painter.setPen(palette.color(QPalette::Text));
+    };
+    if (c >= 1 && r >= 1) {
+        const bool selected = c == SelectedLog && r == SelectedChannel;
+        painter.fillRect(rect, selected ? palette.color(QPalette::Highlight) : QColor(Qt::white));
+        painter.setPen(palette.color(QPalette::Text));
+        if (const ChartSeries *series = m_channelChart->seriesOf(c, r))
+            frame(series->colour, 3);
+        drawText();
+        return true;
+    }
+    if (c == 0 && r >= 1 && text == XLabels) {
+        painter.fillRect(rect, QColor(128, 128, 128));
+        painter.setPen(palette.color(QPalette::Text));
+        drawText();
+        return true;
+    }
+    if (c >= 1 && r == 0) {
+        painter.fillRect(
+            rect, palette.color(c == SelectedLog ? QPalette::Highlight : QPalette::Button));
+        frame(QColor::fromRgb(logColour(c)), 2);
+        drawText();
+        return true;
+    }
+    return false;
 }
 
 void TMainForm::TabSheet3Enter()

@@ -11,12 +11,14 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QDateTimeEdit;
 class QLineEdit;
 class QMenu;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -25,6 +27,7 @@ class QToolButton;
 
 namespace zel {
 
+class ChannelChart;
 class LapCheckList;
 class LimitedTextEdit;
 class LogChartSeries;
@@ -80,8 +83,29 @@ public:
     void SaveLogFile1Click();
     /// Session information "Save": the editors into the selected log, written to its file.
     void Button1Click();
-    /// A grid cell was chosen: a cell of a log column selects that log.
+    /// A grid cell was chosen: a cell of a log column selects that log and enables the
+    /// entries that work on it.
     void StringGrid1SelectCell(int c, int r);
+    /// Draws grid cell (c, r) in \a rect: the selected cell, the frames of charted cells and
+    /// of log titles, the X label's name; false leaves the cell to the grid's own drawing.
+    bool StringGrid1DrawCell(QPainter &painter, const QRect &rect, int c, int r);
+
+    // Chart building, on the grid's current cell
+
+    /// "Add to Chart" and a double click on the grid: the cell's axis and series.
+    void AddtoChart1Click();
+    /// "Remove from Chart": the cell's series, then its axis when no series uses it.
+    void RemovefromChart1Click();
+    void AddAxis();
+    void AddSeries();
+    void RemoveAxis();
+    void RemoveSeries();
+    /// The axis of row \a r, released when no series uses it.
+    void ClearAxis(int r);
+    /// The series of cell (\a c, \a r), leaving the layout.
+    void ClearSeries(int c, int r);
+    /// Both axis mode buttons: axes created afterwards are overlaid while "Overlayed" is down.
+    void OverlayModeClick();
     /// Fills the session information editors from the selected log.
     void TabSheet3Enter();
 
@@ -90,9 +114,12 @@ public:
     /// The file of the log opened as separate laps (the import table's file).
     QString lapFileName() const { return m_lapFileName; }
 
-    /// The place of the chart; the chart adapter takes it over.
+    /// The chart (a QCustomPlot).
     QWidget *LogChart() const { return m_chart; }
-    /// The chart's series of grid cells; not owned, null until a chart is attached.
+    /// The axes and series of the grid's cells on the chart.
+    ChannelChart &chart() const { return *m_channelChart; }
+    /// Replaces what clearing asks to remove the series of grid cells (the chart by
+    /// default); not owned.
     void setChartSeries(LogChartSeries *series) { m_chartSeries = series; }
 
     // Models of the controls
@@ -114,6 +141,8 @@ private:
     void setLogEntriesEnabled(bool on);
     void openUserGuide(const QString &name);
     void removeLapPages(int tag);
+    /// The grid's current cell as (column, row).
+    std::pair<int, int> currentCell() const;
 
     TKRO_Data &m_data;
     UserDialogs &m_dialogs;
@@ -143,6 +172,9 @@ private:
     LimitedTextEdit *m_weather = nullptr;
     LimitedTextEdit *m_memo = nullptr;
     QWidget *m_chart = nullptr;
+    ChannelChart *m_channelChart = nullptr;
+    QAction *m_overlaySelect = nullptr;
+    QAction *m_lineSelect = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QMenu *m_popup = nullptr;
 };

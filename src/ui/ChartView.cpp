@@ -112,7 +112,7 @@ void ChartView::applyAxis(ChartAxis &chartAxis)
     const ChartAxisStyle &style = chartAxis.style;
     QCPAxis *axis = chartAxis.axis;
     axis->setLabel(style.showLine ? style.title : QString());
-    axis->setLabelColor(style.labelColour);
+    axis->setLabelColor(style.titleColour.value_or(style.labelColour));
     axis->setTickLabelColor(style.labelColour);
     axis->setBasePen(penOr(style.showLine, style.labelColour));
     axis->setTickPen(penOr(style.showLine, style.gridColour));

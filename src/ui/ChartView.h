@@ -23,6 +23,8 @@ struct ChartAxisStyle
 {
     QString title;
     QColor labelColour = Qt::white; ///< labels, title and axis line
+    /// The title's own colour, when it differs from the labels'.
+    std::optional<QColor> titleColour;
     QColor gridColour = Qt::white; ///< grid lines, ticks and minor ticks
     /// Axis line, ticks and title shown (labels always are).
     bool showLine = true;

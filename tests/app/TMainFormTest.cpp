@@ -1,7 +1,10 @@
 #include "app/AboutBox.h"
+#include "app/ChannelChart.h"
 #include "app/LogChartSeries.h"
 #include "app/ProgramStart.h"
+#include "session/ChartColours.h"
 #include "session/LapCheckList.h"
+#include "session/LogColours.h"
 #include "session/SessionColumns.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
@@ -16,8 +19,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 using namespace zel;
 
@@ -45,6 +53,29 @@ void writeSessionLog(const QString &path, std::initializer_list<int> laps)
         table.fieldByName("Lap_Number").setInteger(lap);
         table.fieldByName("LapID").setInteger(reading);
         table.fieldByName("RPM").setReal(reading);
+        table.Post();
+    }
+    table.saveToFile(path);
+}
+
+// A session log with three numeric channels and a text one, three data rows.
+void writeChannelLog(const QString &path)
+{
+    RecordTable table;
+    SessionColumns::defineFixedColumns(table);
+    for (const char *channel : { "RPM", "Speed", "Temp" })
+        table.addColumn(channel, ColumnType::Real);
+    table.addColumn("Note", ColumnType::Text, 20);
+    table.open();
+    for (int reading = 1; reading <= 3; ++reading) {
+        table.Append();
+        table.fieldByName("RecordType").setInteger(SessionColumns::kDataRow);
+        table.fieldByName("ReadingID").setInteger(reading);
+        table.fieldByName("LapID").setInteger(reading);
+        table.fieldByName("RPM").setReal(1000 * reading);
+        table.fieldByName("Speed").setReal(10 * reading);
+        table.fieldByName("Temp").setReal(80 + reading);
+        table.fieldByName("Note").setText("n");
         table.Post();
     }
     table.saveToFile(path);
@@ -96,6 +127,45 @@ protected:
         dialogs.answerOpenFile(path);
         trigger("OpenLogAsLaps");
     }
+    QTableView &grid() { return *widget<QTableView>("StringGrid1"); }
+    int rowOf(const char *channel) { return window().StringGrid1().rowOfName(channel); }
+    QPoint cellCentre(int c, int r)
+    {
+        return grid().visualRect(grid().model()->index(r, c)).center();
+    }
+    // Clicks grid cell (c, r) as the user does, then picks an entry of its pop-up menu.
+    void clickCell(int c, int r)
+    {
+        grid().scrollTo(grid().model()->index(r, c));
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(c, r));
+    }
+    void chartCell(int c, int r)
+    {
+        clickCell(c, r);
+        trigger("AddtoChart1");
+    }
+    void unchartCell(int c, int r)
+    {
+        clickCell(c, r);
+        trigger("RemovefromChart1");
+    }
+    ChannelChart &chart() { return window().chart(); }
+    std::vector<ChartBand> bands()
+    {
+        std::vector<ChartBand> all;
+        for (const auto &axis : chart().view().axes())
+            all.push_back(axis->band);
+        return all;
+    }
+    void openChannelLogs(int count)
+    {
+        writeChannelLog(file("Data/c.kro"));
+        window().resize(1400, 900);
+        window().show();
+        for (int i = 0; i < count; ++i)
+            openSession(file("Data/c.kro"));
+    }
+
     QStringList errors() const
     {
         QStringList texts;
@@ -457,4 +527,171 @@ TEST_F(TMainFormTest, TheAxisTemplateGivesTheChartColours)
     EXPECT_TRUE(window().AxisTemplate.isOpen());
     EXPECT_EQ(window().AxisTemplate.recordCount(), 0);
     EXPECT_EQ(window().chartColours(), ChartColours {});
+}
+
+MATCHER_P2(IsBand, start, end, "")
+{
+    return std::abs(arg.start - start) < 0.1 && std::abs(arg.end - end) < 0.1;
+}
+
+TEST_F(TMainFormTest, OneChannelOfTwoLogsSharesAnAxisUntilItsLastSeriesGoes)
+{
+    openChannelLogs(2);
+    const int rpm = rowOf("RPM");
+    ASSERT_GT(rpm, 0);
+    chartCell(1, rpm);
+    // A double click on the grid charts as "Add to Chart" does.
+    clickCell(2, rpm);
+    QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(2, rpm));
+    ASSERT_EQ(chart().view().axes().size(), 1);
+    ASSERT_EQ(chart().view().series().size(), 2);
+    ChartAxis *axis = chart().axisOf(rpm);
+    ASSERT_NE(axis, nullptr);
+    EXPECT_EQ(axis->style.title, "RPM");
+    EXPECT_EQ(axis->style.titleColour, QColor(192, 192, 192));
+    EXPECT_EQ(chart().seriesOf(1, rpm)->axis, axis);
+    EXPECT_EQ(chart().seriesOf(2, rpm)->yColumn, "RPM");
+    EXPECT_EQ(chart().seriesOf(2, rpm)->xColumn, "ReadingID");
+    EXPECT_EQ(chart().seriesOf(1, rpm)->data.size(), 3);
+
+    unchartCell(1, rpm);
+    EXPECT_EQ(chart().axisOf(rpm), axis);
+    EXPECT_EQ(chart().seriesOf(1, rpm), nullptr);
+    EXPECT_EQ(chart().view().series().size(), 1);
+    unchartCell(1, rpm); // nothing left in this cell, the other log still draws on the axis
+    EXPECT_EQ(chart().view().axes().size(), 1);
+    unchartCell(2, rpm);
+    EXPECT_EQ(chart().axisOf(rpm), nullptr);
+    EXPECT_TRUE(chart().view().axes().empty());
+    EXPECT_TRUE(chart().view().series().empty());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, SeparatedAxesAreStackedAndOverlaidOnesShareTheFullHeight)
+{
+    openChannelLogs(1);
+    for (const char *channel : { "RPM", "Speed", "Temp" })
+        chartCell(1, rowOf(channel));
+    EXPECT_THAT(
+        bands(), ::testing::ElementsAre(IsBand(0, 33.3), IsBand(35.3, 66.7), IsBand(68.7, 100)));
+    for (const auto &axis : chart().view().axes())
+        EXPECT_TRUE(axis->style.showLine);
+
+    // After a removal the plot's own left axis takes the first band.
+    unchartCell(1, rowOf("RPM"));
+    EXPECT_THAT(bands(), ::testing::ElementsAre(IsBand(35.3, 66.7), IsBand(68.7, 100)));
+    // The next addition stacks the titled axes only.
+    chartCell(1, rowOf("RPM"));
+    EXPECT_THAT(
+        bands(), ::testing::ElementsAre(IsBand(0, 33.3), IsBand(35.3, 66.7), IsBand(68.7, 100)));
+
+    trigger("Clearalllogs1");
+    openChannelLogs(1);
+    trigger("OverlaySelect");
+    EXPECT_TRUE(window().ChartOverlay);
+    trigger("PointSelect");
+    for (const char *channel : { "RPM", "Speed", "Temp" })
+        chartCell(1, rowOf(channel));
+    EXPECT_THAT(bands(), ::testing::Each(IsBand(0, 100)));
+    for (const auto &axis : chart().view().axes()) {
+        EXPECT_FALSE(axis->style.showLine);
+        EXPECT_TRUE(axis->axis->label().isEmpty());
+    }
+    for (const auto &series : chart().view().series())
+        EXPECT_EQ(series->kind, ChartSeries::Kind::Points);
+}
+
+TEST_F(TMainFormTest, NonNumericOrUnloggedCellsChartNothing)
+{
+    openChannelLogs(1);
+    for (const char *channel : { "Note", "Memo", "Formulas", "Date" }) {
+        const int row = rowOf(channel);
+        if (row < 0)
+            continue;
+        chartCell(1, row);
+        EXPECT_EQ(chart().axisOf(row), nullptr) << channel;
+    }
+    ASSERT_GT(rowOf("Note"), 0);
+    chartCell(0, rowOf("RPM")); // the names column holds no log
+    EXPECT_TRUE(chart().view().axes().empty());
+    EXPECT_TRUE(chart().view().series().empty());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, ClearingAllLogsRemovesEverySeriesAndAxis)
+{
+    openChannelLogs(2);
+    for (int c : { 1, 2 })
+        for (const char *channel : { "RPM", "Speed" })
+            chartCell(c, rowOf(channel));
+    ASSERT_EQ(chart().view().series().size(), 4);
+    ASSERT_EQ(chart().view().axes().size(), 2);
+    trigger("Clearalllogs1");
+    EXPECT_TRUE(chart().view().series().empty());
+    EXPECT_TRUE(chart().view().axes().empty());
+    EXPECT_EQ(widget<QCustomPlot>("LogChart")->plottableCount(), 0);
+}
+
+TEST_F(TMainFormTest, ChartedCellsAreFramedInTheirSeriesColour)
+{
+    openChannelLogs(1);
+    const int rpm = rowOf("RPM");
+    chartCell(1, rpm);
+    const QColor colour = chart().seriesOf(1, rpm)->colour;
+    clickCell(1, rowOf("Speed"));
+    const QImage image = grid().viewport()->grab().toImage();
+    const QRect charted = grid().visualRect(grid().model()->index(rpm, 1));
+    EXPECT_EQ(image.pixelColor(charted.left() + 1, charted.center().y()), colour);
+    const QRect plain = grid().visualRect(grid().model()->index(rowOf("Temp"), 1));
+    EXPECT_EQ(image.pixelColor(plain.left() + 1, plain.center().y()), QColor(Qt::white));
+    const QRect selected = grid().visualRect(grid().model()->index(rowOf("Speed"), 1));
+    EXPECT_EQ(image.pixelColor(selected.left() + 1, selected.center().y()),
+        grid().palette().color(QPalette::Highlight));
+    const QRect title = grid().visualRect(grid().model()->index(0, 1));
+    EXPECT_EQ(image.pixelColor(title.left(), title.center().y()), QColor::fromRgb(logColour(1)));
+}
+
+TEST_F(TMainFormTest, AxisTemplateRowsPresetTheAxisAndSeriesOfTheirLogColumn)
+{
+    RecordTable axes;
+    defineAxisTemplateColumns(axes);
+    axes.open();
+    const auto row = [&](const char *channel, int log) {
+        axes.Append();
+        axes.fieldByName("ChannelName").setText(channel);
+        axes.fieldByName("LogIndex").setInteger(log);
+    };
+    row("GLOBAL", 0);
+    axes.fieldByName("AxisColour").setInteger(0x0000FF00); // green, stored as 0x00BBGGRR
+    axes.fieldByName("GridColour").setInteger(0x000000FF); // red
+    axes.Post();
+    row("RPM", 1);
+    axes.fieldByName("Minimum").setReal(0);
+    axes.fieldByName("Maximum").setReal(8000);
+    axes.fieldByName("LeftGrid").setBoolean(true);
+    axes.fieldByName("Increment").setReal(4); // divisions
+    axes.fieldByName("Colour").setInteger(0x00FF0000); // blue
+    axes.Post();
+    axes.saveToFile(file("DefaultAxis.axt"));
+    start();
+    openChannelLogs(1);
+
+    chartCell(1, rowOf("RPM"));
+    const ChartAxisStyle &rpm = chart().axisOf(rowOf("RPM"))->style;
+    EXPECT_EQ(rpm.labelColour, QColor(0, 255, 0));
+    EXPECT_EQ(rpm.gridColour, QColor(255, 0, 0));
+    ASSERT_TRUE(rpm.fixedRange.has_value());
+    EXPECT_EQ(rpm.fixedRange->upper, 8000);
+    EXPECT_TRUE(rpm.showGrid);
+    EXPECT_EQ(rpm.step, 2000);
+    EXPECT_EQ(chart().seriesOf(1, rowOf("RPM"))->colour, QColor(0, 0, 255));
+    EXPECT_EQ(widget<QCustomPlot>("LogChart")->xAxis->tickLabelColor(), QColor(0, 255, 0));
+
+    // A channel without its own row: automatic, white, in the log's colour.
+    chartCell(1, rowOf("Speed"));
+    const ChartAxisStyle &speed = chart().axisOf(rowOf("Speed"))->style;
+    EXPECT_FALSE(speed.fixedRange.has_value());
+    EXPECT_EQ(speed.step, 0);
+    EXPECT_EQ(speed.labelColour, QColor(Qt::white));
+    EXPECT_EQ(chart().seriesOf(1, rowOf("Speed"))->colour, QColor::fromRgb(logColour(1)));
 }

@@ -1,0 +1,89 @@
+// The main window with a session-sized log: a ".kro" of 180,001 data rows opened as a session
+// and eight of its channels put on the chart from the grid, as the user does. Run offscreen:
+// QT_QPA_PLATFORM=offscreen.
+#include "ImportBenchFixture.h"
+#include "app/ChannelChart.h"
+#include "app/ProgramStart.h"
+#include "logger/TLogFile.h"
+#include "session/LogImport.h"
+#include "ui/ScriptedUserDialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace zel;
+
+namespace {
+
+constexpr int kCharted = 8;
+
+QString sessionPath()
+{
+    static const QString path = [] {
+        const QString folder = bench::benchFolder(QStringLiteral("zel-window-bench"));
+        QDir(folder + QStringLiteral("/session")).removeRecursively();
+        QDir().mkpath(folder + QStringLiteral("/session"));
+        TKRO_Data data;
+        bench::NoObserver observer;
+        LogImport import(data, observer);
+        import.setChannelCount(48);
+        import.setDataFolder(folder + QStringLiteral("/session"));
+        TLogFile log;
+        import.importFile(log, bench::writeSessionRawLog(folder));
+        return import.savedParts().value(0);
+    }();
+    return path;
+}
+
+void BM_OpenAndChartEightChannels(benchmark::State &state)
+{
+    const QString path = sessionPath();
+    QTemporaryDir program;
+    ScriptedUserDialogs dialogs;
+    double chartMs = 0;
+    for (auto _ : state) {
+        Program started = startProgram(program.path(), dialogs, folderWritable, [](auto &) {});
+        TMainForm &window = *started.window;
+        window.resize(1600, 900);
+        window.show();
+        window.OpenLogFile(path);
+        QElapsedTimer charting;
+        charting.start();
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("StringGrid1"));
+        for (int c = 0; c < kCharted; ++c) {
+            const int row = window.StringGrid1().rowOfName(QStringLiteral("Channel_%1").arg(c));
+            grid->setCurrentIndex(grid->model()->index(row, 1));
+            window.StringGrid1SelectCell(1, row);
+            window.AddtoChart1Click();
+        }
+        QApplication::processEvents();
+        chartMs += double(charting.elapsed());
+        state.PauseTiming();
+        const bool charted = window.chart().view().series().size() == size_t(kCharted);
+        started = {};
+        if (!charted) {
+            state.SkipWithError("not every channel was charted");
+            break;
+        }
+        state.ResumeTiming();
+    }
+    state.counters["chart_ms"] = benchmark::Counter(chartMs, benchmark::Counter::kAvgIterations);
+}
+// chart_ms: the part of each run spent putting the channels on the chart.
+BENCHMARK(BM_OpenAndChartEightChannels)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

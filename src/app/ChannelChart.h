@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/LogChartSeries.h"
+#include "session/ChartColours.h"
+#include "ui/ChartView.h"
+
+#include <QObject>
+#include <map>
+#include <optional>
+#include <utility>
+
+class QCustomPlot;
+
+namespace zel {
+
+class ChannelGrid;
+class RecordTable;
+class TKROData;
+
+/// The main window's chart: one vertical axis per channel row of the channel grid, shared by
+/// every log's series of that channel, and one series per (log column, channel row) cell.
+/// This is the one place that knows which axis and series belong to which grid cell.
+///
+/// Axis presets come from the axis template: its ("GLOBAL", 0) row gives the axis colours,
+/// its (channel name, log column) rows the range, grid, number of divisions and series colour.
+class ChannelChart : public QObject, public LogChartSeries
+{
+    Q_OBJECT
+public:
+    /// Styles and drives \a plot (owned by its parent widget) with the template's chart-wide
+    /// look; \a grid and \a axisTemplate must outlive the chart.
+    ChannelChart(QCustomPlot &plot, const ChannelGrid &grid, const RecordTable &axisTemplate,
+        const ChartColours &colours, QObject *parent = nullptr);
+
+    ChartView &view() { return m_view; }
+
+    ChartAxis *axisOf(int row) const;
+    ChartSeries *seriesOf(int column, int row) const;
+
+    /// Adds the axis of channel row \a row, with the presets of log column \a column, unless
+    /// the row has one or \a log's table has no numeric column of that name. Overlaid axes
+    /// hide their line, ticks and title and keep the full height; separated ones are stacked
+    /// with every titled axis. True when an axis was added.
+    bool addAxis(int column, int row, TKROData &log, bool overlaid);
+    /// Adds \a log's series of channel row \a row on the row's axis, X from \a xColumn,
+    /// unless the cell has one, the row has no axis or the channel is not numeric.
+    bool addSeries(
+        int column, int row, TKROData &log, ChartSeries::Kind kind, const QString &xColumn);
+    /// Removes the series of the cell and stacks the titled axes again.
+    void removeSeries(int column, int row);
+    /// Removes the series of the cell, keeping the layout.
+    void clearSeries(int column, int row);
+    /// Releases the axis of the row when no series uses it any longer, then stacks every
+    /// visible vertical axis again, the plot's own left axis counted first.
+    void removeAxis(int row);
+
+    void removeSeriesOf(int column, int row) override;
+
+private:
+    std::optional<int> presetRow(const QString &channel, int column) const;
+    double presetNumber(int row, const char *name) const;
+    void stackTitledAxes();
+    void stackWithOwnAxis();
+
+    const ChannelGrid &m_grid;
+    const RecordTable &m_template;
+    ChartView m_view;
+    std::map<int, ChartAxis *> m_axes;
+    std::map<std::pair<int, int>, ChartSeries *> m_series;
+};
+
+} // namespace zel
