@@ -31,6 +31,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QItemSelectionModel>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -145,8 +146,12 @@ void TMainForm::buildLayout()
     m_gridView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_gridView, &QWidget::customContextMenuRequested, this,
         [this](const QPoint &at) { m_popup->popup(m_gridView->viewport()->mapToGlobal(at)); });
-    connectGuarded(m_dialogs, m_gridView, &QAbstractItemView::clicked, this,
-        [this](const QModelIndex &index) { StringGrid1SelectCell(index.column(), index.row()); });
+    // A cell is chosen by mouse or keyboard alike.
+    connectGuarded(m_dialogs, m_gridView->selectionModel(), &QItemSelectionModel::currentChanged,
+        this, [this](const QModelIndex &index, const QModelIndex &) {
+            if (index.isValid())
+                StringGrid1SelectCell(index.column(), index.row());
+        });
     connectGuarded(m_dialogs, m_gridView, &QAbstractItemView::doubleClicked, this,
         [this] { AddtoChart1Click(); });
     m_gridView->setItemDelegate(

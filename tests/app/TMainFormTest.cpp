@@ -695,3 +695,21 @@ TEST_F(TMainFormTest, AxisTemplateRowsPresetTheAxisAndSeriesOfTheirLogColumn)
     EXPECT_EQ(speed.labelColour, QColor(Qt::white));
     EXPECT_EQ(chart().seriesOf(1, rowOf("Speed"))->colour, QColor::fromRgb(logColour(1)));
 }
+
+// The keyboard chooses a cell as the mouse does: the selection follows, and the chart
+// entries apply to the cell reached.
+TEST_F(TMainFormTest, CellsChosenByKeyboardAreSelected)
+{
+    openChannelLogs(2);
+    const int rpm = rowOf("RPM");
+    ASSERT_GT(rpm, 0);
+    clickCell(1, rpm);
+    EXPECT_EQ(window().SelectedLog, 1);
+    grid().setFocus();
+    QTest::keyClick(grid().viewport(), Qt::Key_Right);
+    EXPECT_EQ(window().SelectedLog, 2);
+    EXPECT_EQ(window().SelectedChannel, rpm);
+    trigger("AddtoChart1");
+    EXPECT_NE(chart().seriesOf(2, rpm), nullptr);
+    EXPECT_EQ(chart().seriesOf(1, rpm), nullptr);
+}

@@ -1,12 +1,15 @@
 // Renders the program's windows offscreen into PNG files, for the README and for looking at
 // the windows without a display: `zel-screenshots PROGRAM_FOLDER OUT_FOLDER LOG...` opens
-// the session logs in the main window as a user would and saves one picture per state.
+// the session logs in the main window as a user would, charts three channels of each, and
+// saves one picture per state (separated axes, then overlaid).
 #include "app/ProgramStart.h"
 #include "ui/ScriptedUserDialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTableView>
 #include <cstdio>
 
 namespace {
@@ -18,6 +21,30 @@ bool save(QWidget &window, const QString &file)
         return true;
     std::fprintf(stderr, "zel-screenshots: cannot write %s\n", qPrintable(file));
     return false;
+}
+
+const QStringList kChannels { QStringLiteral("ECU_RPM"), QStringLiteral("GPSSpeed"),
+    QStringLiteral("ECU_TPS") };
+
+void trigger(zel::TMainForm &window, const char *action)
+{
+    if (auto *found = window.findChild<QAction *>(QLatin1String(action)))
+        found->trigger();
+}
+
+// Opens the logs and charts the channels of each, choosing cells as the keyboard would.
+void openAndChart(zel::TMainForm &window, const QStringList &logs)
+{
+    for (const QString &log : logs)
+        window.OpenLogFile(log);
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("StringGrid1"));
+    for (const QString &channel : kChannels) {
+        const int row = window.StringGrid1().rowOfName(channel);
+        for (int column = 1; grid && row > 0 && column <= logs.size(); ++column) {
+            grid->setCurrentIndex(grid->model()->index(row, column));
+            trigger(window, "AddtoChart1");
+        }
+    }
 }
 
 } // namespace
@@ -38,9 +65,13 @@ int main(int argc, char **argv)
     zel::TMainForm &window = *program.window;
     window.resize(1400, 860);
     window.show();
-    for (const QString &log : args.mid(2))
-        window.OpenLogFile(log);
+    const QStringList logs = args.mid(2);
+    openAndChart(window, logs);
     bool ok = save(window, args[1] + QStringLiteral("/main-window.png"));
+    trigger(window, "Clearalllogs1");
+    trigger(window, "OverlaySelect");
+    openAndChart(window, logs);
+    ok = save(window, args[1] + QStringLiteral("/main-window-overlaid.png")) && ok;
     for (const zel::ShownDialog &shown : dialogs.shown())
         std::fprintf(stderr, "zel-screenshots: the window said: %s\n", qPrintable(shown.text));
     return ok && dialogs.shown().isEmpty() ? 0 : 1;
