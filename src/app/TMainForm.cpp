@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -31,7 +32,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QItemSelectionModel>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>

@@ -233,6 +233,7 @@ QString TKROData::time(double value) const
 void TKROData::buildTree(const QString &title, bool lapRows)
 {
     TimingTree &tree = *FTimeDataView;
+    const TimingTree::UpdateBatch batch(tree);
     TimingNode *top = tree.addTopLevel(title);
     TimingNode *lapNode = nullptr;
     qint64 previousLap = 0;

@@ -28,12 +28,30 @@ public:
     /// Removes every node.
     void clear();
 
+    /// Holds `changed` back while it lives; one `changed` follows when anything changed, so
+    /// a view rebuilds once for a whole log rather than once per node.
+    class UpdateBatch
+    {
+    public:
+        explicit UpdateBatch(TimingTree &tree);
+        ~UpdateBatch();
+        UpdateBatch(const UpdateBatch &) = delete;
+        UpdateBatch &operator=(const UpdateBatch &) = delete;
+
+    private:
+        TimingTree &m_tree;
+    };
+
 Q_SIGNALS:
     /// Nodes were added, renamed or removed.
     void changed();
 
 private:
+    void notify();
+
     std::vector<std::unique_ptr<TimingNode>> m_top;
+    int m_batchDepth = 0;
+    bool m_changedInBatch = false;
 };
 
 } // namespace zel

@@ -131,7 +131,11 @@ TEST_F(TKRODataTest, OpenLogTableBuildsTimingLapsTreeAndAGridColumn)
 {
     makeSession();
     auto log = session();
+    int treeChanges = 0;
+    QObject::connect(&tree, &TimingTree::changed, [&] { ++treeChanges; });
     EXPECT_EQ(log->OpenLogTable("/logs/run.kro"), 1);
+    // A bound tree view rebuilds once for the whole log, not once per node.
+    EXPECT_EQ(treeChanges, 1);
 
     EXPECT_EQ(log->LogData().recordCount(), 4); // data rows only
     EXPECT_EQ(log->Driver, "Ann");

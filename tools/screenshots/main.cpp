@@ -60,8 +60,8 @@ int main(int argc, char **argv)
     }
     QDir().mkpath(args[1]);
     zel::ScriptedUserDialogs dialogs;
-    zel::Program program = zel::startProgram(
-        args[0], dialogs, zel::folderWritable, [](const QString &) { });
+    zel::Program program
+        = zel::startProgram(args[0], dialogs, zel::folderWritable, [](const QString &) {});
     zel::TMainForm &window = *program.window;
     window.resize(1400, 860);
     window.show();
