@@ -1,11 +1,12 @@
 // The main window with a session-sized log: a ".kro" of 180,001 data rows opened as a session
-// and eight of its channels put on the chart from the grid, as the user does. Run offscreen:
-// QT_QPA_PLATFORM=offscreen.
+// and eight of its channels put on the chart from the grid, as the user does; and the grid's
+// readout of four such logs after a cursor move. Run offscreen: QT_QPA_PLATFORM=offscreen.
 #include "ImportBenchFixture.h"
 #include "app/ChannelChart.h"
 #include "app/ProgramStart.h"
 #include "logger/TLogFile.h"
 #include "session/LogImport.h"
+#include "session/TKROData.h"
 #include "ui/ScriptedUserDialogs.h"
 
 #include <QApplication>
@@ -74,6 +75,41 @@ void BM_OpenAndChartEightChannels(benchmark::State &state)
 }
 // chart_ms: the part of each run spent putting the channels on the chart.
 BENCHMARK(BM_OpenAndChartEightChannels)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The grid's readout after a cursor move: each of four open logs moves to another row (as
+// the chart cursor moves them), its column of the grid shows that row's values, and the grid
+// repaints.
+void BM_GridReadoutOfFourLogs(benchmark::State &state)
+{
+    constexpr int kLogs = 4;
+    const QString path = sessionPath();
+    QTemporaryDir program;
+    ScriptedUserDialogs dialogs;
+    Program started = startProgram(program.path(), dialogs, folderWritable, [](auto &) {});
+    TMainForm &window = *started.window;
+    window.resize(1600, 900);
+    window.show();
+    std::vector<TKROData *> logs;
+    for (int c = 1; c <= kLogs; ++c) {
+        window.OpenLogFile(path);
+        logs.push_back(qobject_cast<TKROData *>(window.StringGrid1().object(c, 0)));
+        if (!logs.back()) {
+            state.SkipWithError("a log did not open");
+            return;
+        }
+    }
+    QApplication::processEvents();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % 180000;
+        for (TKROData *log : logs)
+            log->LogData().setRecNo(row + 1);
+        if (state.range(0))
+            QApplication::processEvents();
+    }
+}
+// Argument 1: with the grid's repaint; 0: the cells' new texts alone.
+BENCHMARK(BM_GridReadoutOfFourLogs)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->MinTime(2);
 
 } // namespace
 
