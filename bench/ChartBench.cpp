@@ -3,7 +3,6 @@
 #include "session/RecordTable.h"
 #include "ui/ChartView.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <qcustomplot.h>
@@ -83,14 +82,3 @@ void BM_RebuildOneSeries(benchmark::State &state)
 BENCHMARK(BM_RebuildOneSeries)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -112,14 +112,3 @@ void BM_GridReadoutOfFourLogs(benchmark::State &state)
 BENCHMARK(BM_GridReadoutOfFourLogs)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->MinTime(2);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
