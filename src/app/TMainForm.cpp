@@ -36,6 +36,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
+#include <utility>
 
 namespace zel {
 
@@ -138,7 +139,23 @@ void TMainForm::buildLayout()
 
     m_gridView = new QTableView;
     m_gridView->setObjectName(QStringLiteral("StringGrid1"));
-    m_gridView->setModel(new ChannelGridModel(m_grid, m_gridView));
+    auto *gridModel = new ChannelGridModel(m_grid, m_gridView);
+    m_gridView->setModel(gridModel);
+    // Channel names are set one row at a time; the name column is fitted once they are in.
+    const auto fitNames = [this] {
+        if (std::exchange(m_namesFitPending, true))
+            return;
+        QMetaObject::invokeMethod(this, [this] {
+            m_namesFitPending = false;
+            m_gridView->resizeColumnToContents(0);
+        }, Qt::QueuedConnection);
+    };
+    connect(gridModel, &QAbstractItemModel::modelReset, this, fitNames);
+    connect(gridModel, &QAbstractItemModel::dataChanged, this,
+        [fitNames](const QModelIndex &topLeft) {
+            if (topLeft.column() == 0)
+                fitNames();
+        });
     m_gridView->horizontalHeader()->hide();
     m_gridView->verticalHeader()->hide();
     m_gridView->horizontalHeader()->setDefaultSectionSize(85);

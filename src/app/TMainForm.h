@@ -160,6 +160,7 @@ private:
 
     QTabWidget *m_pageControl2 = nullptr;
     QTableView *m_gridView = nullptr;
+    bool m_namesFitPending = false;
     QPushButton *m_applySelection = nullptr;
     QWidget *m_sessionInfo = nullptr;
     QLineEdit *m_driver = nullptr;

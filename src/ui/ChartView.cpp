@@ -1,6 +1,7 @@
 #include "ui/ChartView.h"
 
 #include "session/RecordTable.h"
+#include "ui/ChartBandAxis.h"
 #include "ui/ChartBandTicker.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ ChartView::ChartView(QCustomPlot &plot, QObject *parent)
     : QObject(parent)
     , m_plot(plot)
 {
+    ChartAxisRect::install(m_plot);
     m_plot.yAxis->setVisible(false);
     m_plot.setInteractions(QCP::iRangeZoom);
     m_plot.axisRect()->setRangeZoom(Qt::Horizontal);
@@ -52,7 +54,12 @@ QCPAxis *ChartView::xAxis() const
 ChartAxis *ChartView::addAxis(const ChartAxisStyle &style)
 {
     auto axis = std::make_unique<ChartAxis>();
-    axis->axis = m_plot.axisRect()->addAxis(QCPAxis::atLeft);
+    auto *bandAxis = new ChartBandAxis(m_plot.axisRect(), QCPAxis::atLeft);
+    m_plot.axisRect()->addAxis(QCPAxis::atLeft, bandAxis);
+    // Bands mark their own ends; the half bars QCustomPlot gives further axes would not.
+    bandAxis->setLowerEnding(QCPLineEnding::esNone);
+    bandAxis->setUpperEnding(QCPLineEnding::esNone);
+    axis->axis = bandAxis;
     axis->axis->setTickLabelSide(QCPAxis::lsOutside);
     axis->axis->setPadding(4);
     axis->style = style;
@@ -110,7 +117,7 @@ QCPRange ChartView::dataRange(const ChartAxis &axis) const
 void ChartView::applyAxis(ChartAxis &chartAxis)
 {
     const ChartAxisStyle &style = chartAxis.style;
-    QCPAxis *axis = chartAxis.axis;
+    ChartBandAxis *axis = chartAxis.axis;
     axis->setLabel(style.showLine ? style.title : QString());
     axis->setLabelColor(style.titleColour.value_or(style.labelColour));
     axis->setTickLabelColor(style.labelColour);
@@ -125,6 +132,7 @@ void ChartView::applyAxis(ChartAxis &chartAxis)
         data = QCPRange(data.lower - 1.0, data.upper + 1.0);
     axis->setTicker(QSharedPointer<ChartBandTicker>::create(data, style.step));
     axis->setRange(chartAxis.band.shownRange(data));
+    axis->setBand(chartAxis.band, data);
 }
 
 // Series

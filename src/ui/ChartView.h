@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/ChartBand.h"
+#include "ui/ChartBandAxis.h"
 #include "ui/ChartSeriesData.h"
 
 #include <QColor>
@@ -40,7 +41,7 @@ struct ChartAxis
 {
     ChartAxisStyle style;
     ChartBand band;
-    QCPAxis *axis = nullptr;
+    ChartBandAxis *axis = nullptr;
 };
 
 /// A line or point series of a ChartView (owned by it), bound to a table's view.

@@ -147,6 +147,22 @@ TEST_F(Chart, ThreeStackedAxesDrawTheirDataInTheirThirdsAndOverlaidAxesKeepTheFu
     EXPECT_TRUE(overlaid->axis->label().isEmpty());
     EXPECT_EQ(stacked[0]->axis->label(), "Speed");
 
+    // Stacked axes stand together at the plot's edge, each line only along its band; the
+    // overlaid axis, which overlaps them all, stands beside the widest of them.
+    int widest = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(stacked[k]->axis->offset(), 0) << k;
+        widest = std::max(widest, stacked[k]->axis->margin());
+        const QRect band = stacked[k]->axis->bandRect();
+        const QRect area = plot.axisRect()->rect();
+        EXPECT_NEAR(100.0 * (band.top() - area.top()) / area.height(), expected[k].first, 1) << k;
+        EXPECT_NEAR(100.0 * (band.bottom() - area.top()) / area.height(), expected[k].second, 1)
+            << k;
+    }
+    EXPECT_EQ(overlaid->axis->offset(), widest);
+    EXPECT_EQ(overlaid->axis->bandRect(), plot.axisRect()->rect());
+    EXPECT_EQ(plot.axisRect()->margins().left(), widest + overlaid->axis->margin());
+
     // A fixed range with a step: the band holds exactly that range.
     ChartAxisStyle fixed = titled("Rpm");
     fixed.fixedRange = QCPRange(0, 8000);
