@@ -1,6 +1,7 @@
 #include "session/ChannelGrid.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zel {
 
@@ -52,7 +53,7 @@ void ChannelGrid::setCell(int c, int r, const QString &text)
     cell.text = text;
     if (c == 0)
         m_namesDirty = true;
-    Q_EMIT cellChanged(c, r);
+    notify(c, r);
 }
 
 QObject *ChannelGrid::object(int c, int r) const
@@ -65,7 +66,40 @@ void ChannelGrid::setObject(int c, int r, QObject *object)
     if (!inside(c, r))
         return;
     m_cells[size_t(c) * size_t(m_rows) + size_t(r)].object = object;
-    Q_EMIT cellChanged(c, r);
+    notify(c, r);
+}
+
+void ChannelGrid::notify(int c, int r)
+{
+    if (m_batchDepth == 0) {
+        Q_EMIT cellsChanged(c, r, c, r);
+        return;
+    }
+    if (!m_batchChanged) {
+        m_batchChanged = std::array { c, r, c, r };
+        return;
+    }
+    auto &[firstC, firstR, lastC, lastR] = *m_batchChanged;
+    firstC = std::min(firstC, c);
+    firstR = std::min(firstR, r);
+    lastC = std::max(lastC, c);
+    lastR = std::max(lastR, r);
+}
+
+ChannelGrid::UpdateBatch::UpdateBatch(ChannelGrid &grid)
+    : m_grid(grid)
+{
+    ++m_grid.m_batchDepth;
+}
+
+ChannelGrid::UpdateBatch::~UpdateBatch()
+{
+    if (--m_grid.m_batchDepth > 0)
+        return;
+    if (const auto changed = std::exchange(m_grid.m_batchChanged, std::nullopt)) {
+        const auto [firstC, firstR, lastC, lastR] = *changed;
+        Q_EMIT m_grid.cellsChanged(firstC, firstR, lastC, lastR);
+    }
 }
 
 int ChannelGrid::rowOfName(const QString &name) const

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <array>
+#include <optional>
 #include <vector>
 
 namespace zel {
@@ -42,9 +44,24 @@ public:
     /// Back to the state of a new grid.
     void reset();
 
+    /// Holds back cell notifications while it lives; at its end one cellsChanged covers
+    /// every cell changed meanwhile, so a bound view repaints once per log, not per cell.
+    class UpdateBatch
+    {
+    public:
+        explicit UpdateBatch(ChannelGrid &grid);
+        ~UpdateBatch();
+        UpdateBatch(const UpdateBatch &) = delete;
+        UpdateBatch &operator=(const UpdateBatch &) = delete;
+
+    private:
+        ChannelGrid &m_grid;
+    };
+
 Q_SIGNALS:
-    /// The text or object of a cell changed.
-    void cellChanged(int c, int r);
+    /// The texts or objects of the cells from (firstC, firstR) to (lastC, lastR) may have
+    /// changed.
+    void cellsChanged(int firstC, int firstR, int lastC, int lastR);
     /// The number of columns or rows changed.
     void sizeChanged();
 
@@ -56,12 +73,16 @@ private:
     };
     void resize(int cols, int rows);
     bool inside(int c, int r) const { return c >= 0 && r >= 0 && c < m_cols && r < m_rows; }
+    void notify(int c, int r);
 
     int m_cols = 0;
     int m_rows = 0;
     std::vector<Cell> m_cells; // column by column
     mutable QHash<QString, int> m_rowOfName;
     mutable bool m_namesDirty = true;
+    int m_batchDepth = 0;
+    // Cells changed inside the current batch: first column and row, last column and row.
+    std::optional<std::array<int, 4>> m_batchChanged;
 };
 
 } // namespace zel

@@ -320,6 +320,7 @@ void TKROData::XAfterScroll(RecordTable &table)
     if (!FStringGrid || table.recNo() < 0)
         return;
     const int row = table.viewRow(table.recNo());
+    const ChannelGrid::UpdateBatch batch(*FStringGrid);
     for (int i = 0; i < table.columnCount(); ++i) {
         const int gridRow = FStringGrid->rowOfName(table.column(i).name);
         if (gridRow < 1)

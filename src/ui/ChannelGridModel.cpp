@@ -2,16 +2,23 @@
 
 #include "session/ChannelGrid.h"
 
+#include <algorithm>
+
 namespace zel {
 
 ChannelGridModel::ChannelGridModel(ChannelGrid &grid, QObject *parent)
     : QAbstractTableModel(parent)
     , m_grid(&grid)
 {
-    connect(&grid, &ChannelGrid::cellChanged, this, [this](int c, int r) {
-        const QModelIndex changed = index(r, c);
-        Q_EMIT dataChanged(changed, changed, { Qt::DisplayRole });
-    });
+    connect(&grid, &ChannelGrid::cellsChanged, this,
+        [this](int firstC, int firstR, int lastC, int lastR) {
+            // Cells a resize dropped meanwhile are gone; the reset has shown the rest.
+            const QModelIndex first = index(firstR, firstC);
+            const QModelIndex last = index(std::min(lastR, rowCount() - 1),
+                std::min(lastC, columnCount() - 1));
+            if (first.isValid() && last.isValid())
+                Q_EMIT dataChanged(first, last, { Qt::DisplayRole });
+        });
     connect(&grid, &ChannelGrid::sizeChanged, this, &ChannelGridModel::resetFromGrid);
     connect(&grid, &QObject::destroyed, this, &ChannelGridModel::resetFromGrid);
 }

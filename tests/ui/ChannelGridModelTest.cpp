@@ -30,6 +30,24 @@ TEST(ChannelGridModelTest, ShowsCellsTransposedAndFollowsChanges)
     EXPECT_EQ(at.column(), 2);
     EXPECT_EQ(model.data(model.index(3, 2)).toString(), "5000.5");
     EXPECT_FALSE(model.data(model.index(3, 2), Qt::EditRole).isValid());
+
+    // A batch reports once, over every cell it changed; an unchanged text reports nothing.
+    changed.clear();
+    {
+        const ChannelGrid::UpdateBatch batch(grid);
+        grid.setCell(2, 1, "1");
+        grid.setCell(1, 2, "2");
+        grid.setCell(2, 3, "5000.5");
+        EXPECT_EQ(changed.count(), 0);
+    }
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>(), model.index(1, 1));
+    EXPECT_EQ(changed.at(0).at(1).value<QModelIndex>(), model.index(2, 2));
+    {
+        const ChannelGrid::UpdateBatch batch(grid);
+        grid.setCell(2, 1, "1");
+    }
+    EXPECT_EQ(changed.count(), 1);
 }
 
 TEST(ChannelGridModelTest, AGridDestroyedFirstLeavesAnEmptyModel)
