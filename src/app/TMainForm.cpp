@@ -119,6 +119,18 @@ void TMainForm::FormCreate()
     m_chartSeries = m_channelChart;
 }
 
+void TMainForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TMainForm::FormActivate()
+{
+    static_cast<QCustomPlot *>(m_chart)->replot(QCustomPlot::rpQueuedReplot);
+}
+
 void TMainForm::buildLayout()
 {
     auto *splitter = new QSplitter(Qt::Horizontal);

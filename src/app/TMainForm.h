@@ -128,8 +128,13 @@ public:
     TimingTree &TreeView1() { return m_tree; }
     ProgressModel &ProgressBar1() { return m_progress; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void FormCreate();
+    /// The window became the active one: the chart is drawn afresh.
+    void FormActivate();
     void buildLayout();
     QWidget *buildSessionInfo();
     void buildMenus();
