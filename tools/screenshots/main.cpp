@@ -1,7 +1,9 @@
 // Renders the program's windows offscreen into PNG files, for the README and for looking at
 // the windows without a display: `zel-screenshots PROGRAM_FOLDER OUT_FOLDER LOG...` opens
 // the session logs in the main window as a user would, charts three channels of each, and
-// saves one picture per state (separated axes, then overlaid).
+// saves one picture per state (separated axes, then overlaid), then the timing page and the
+// about box.
+#include "app/AboutBox.h"
 #include "app/ProgramStart.h"
 #include "ui/ScriptedUserDialogs.h"
 
@@ -9,6 +11,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTabWidget>
+#include <QTreeView>
 #include <QTableView>
 #include <cstdio>
 
@@ -72,6 +76,15 @@ int main(int argc, char **argv)
     trigger(window, "OverlaySelect");
     openAndChart(window, logs);
     ok = save(window, args[1] + QStringLiteral("/main-window-overlaid.png")) && ok;
+    if (auto *pages = window.findChild<QTabWidget *>(QStringLiteral("PageControl2"))) {
+        pages->setCurrentIndex(1);
+        if (auto *tree = window.findChild<QTreeView *>(QStringLiteral("TreeView1")))
+            tree->expandAll();
+        ok = save(window, args[1] + QStringLiteral("/main-window-timing.png")) && ok;
+    }
+    zel::AboutBox about(&window);
+    about.show();
+    ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;
     for (const zel::ShownDialog &shown : dialogs.shown())
         std::fprintf(stderr, "zel-screenshots: the window said: %s\n", qPrintable(shown.text));
     return ok && dialogs.shown().isEmpty() ? 0 : 1;
