@@ -3,6 +3,7 @@
 #include "session/RecordTable.h"
 #include "ui/ChartBandAxis.h"
 #include "ui/ChartBandTicker.h"
+#include "ui/ChartGestures.h"
 
 #include <algorithm>
 #include <numeric>
@@ -25,16 +26,12 @@ ChartView::ChartView(QCustomPlot &plot, QObject *parent)
 {
     ChartAxisRect::install(m_plot);
     m_plot.yAxis->setVisible(false);
-    m_plot.setInteractions(QCP::iRangeZoom);
     m_plot.axisRect()->setRangeZoom(Qt::Horizontal);
     m_plot.axisRect()->setRangeZoomAxes(m_plot.xAxis, nullptr);
-    m_plot.setSelectionRectMode(QCP::srmZoom);
-    connect(&m_plot, &QCustomPlot::mousePress, this, &ChartView::onMousePress);
-    connect(&m_plot, &QCustomPlot::mouseMove, this, &ChartView::onMouseMove);
-    connect(&m_plot, &QCustomPlot::mouseRelease, this, &ChartView::onMouseRelease);
-    connect(&m_plot, &QCustomPlot::mouseDoubleClick, this, [this] {
-        showAll();
-        replot();
+    m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
+    connect(&m_plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent *event) {
+        if (!m_gestures->panning() && event->buttons() == Qt::NoButton)
+            trackMouse(event->position());
     });
 }
 
@@ -285,46 +282,6 @@ void ChartView::trackMouse(QPointF pixel)
         Q_EMIT cursorMoved(series.get(), series->data.positions[size_t(index)],
             series->data.keys[index], series->data.values[index]);
     }
-}
-
-// Gestures
-
-void ChartView::onMousePress(QMouseEvent *event)
-{
-    if (event->button() != Qt::RightButton && event->button() != Qt::MiddleButton)
-        return;
-    // The zoom rectangle belongs to the left button; QCustomPlot would start it for any.
-    m_plot.setSelectionRectMode(QCP::srmNone);
-    m_panStart = event->position();
-    m_panRanges.clear();
-    for (QCPAxis *axis : m_plot.axisRect()->axes())
-        m_panRanges.emplace_back(axis, axis->range());
-}
-
-void ChartView::onMouseMove(QMouseEvent *event)
-{
-    if (m_panStart) {
-        for (const auto &[axis, range] : m_panRanges) {
-            axis->setRange(range);
-            const bool horizontal = axis->orientation() == Qt::Horizontal;
-            const double from = horizontal ? m_panStart->x() : m_panStart->y();
-            const double to = horizontal ? event->position().x() : event->position().y();
-            axis->moveRange(axis->pixelToCoord(from) - axis->pixelToCoord(to));
-        }
-        m_plot.replot(QCustomPlot::rpQueuedReplot);
-        return;
-    }
-    if (event->buttons() == Qt::NoButton)
-        trackMouse(event->position());
-}
-
-void ChartView::onMouseRelease(QMouseEvent *event)
-{
-    if (!m_panStart || (event->button() != Qt::RightButton && event->button() != Qt::MiddleButton))
-        return;
-    m_panStart.reset();
-    m_panRanges.clear();
-    m_plot.setSelectionRectMode(QCP::srmZoom);
 }
 
 } // namespace zel

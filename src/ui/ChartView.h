@@ -17,6 +17,7 @@ class QCPAbstractPlottable;
 
 namespace zel {
 
+class ChartGestures;
 class RecordTable;
 
 /// How a vertical axis looks and scales.
@@ -137,16 +138,11 @@ private:
     void applyAxis(ChartAxis &axis);
     void rescaleX();
     QCPRange dataRange(const ChartAxis &axis) const;
-    void onMousePress(QMouseEvent *event);
-    void onMouseMove(QMouseEvent *event);
-    void onMouseRelease(QMouseEvent *event);
 
     QCustomPlot &m_plot;
+    ChartGestures *m_gestures = nullptr;
     std::vector<std::unique_ptr<ChartAxis>> m_axes;
     std::vector<std::unique_ptr<ChartSeries>> m_series;
-    // Pan with the right or middle button: where it started and the ranges then.
-    std::optional<QPointF> m_panStart;
-    std::vector<std::pair<QCPAxis *, QCPRange>> m_panRanges;
 };
 
 } // namespace zel
