@@ -44,8 +44,8 @@ bool MapRows::hasPosition(const Row &row, const SideColumns &side)
 
 void MapRows::sortById()
 {
-    // Rows without a point number come first, as the table's index puts empty cells;
-    // rows with equal numbers (only a foreign file has them) keep their order.
+    // Rows without a point number come first, as the table's index puts empty cells; rows
+    // with equal numbers keep their order.
     std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row &a, const Row &b) {
         const bool aHas = a.present[size_t(m_id)];
         const bool bHas = b.present[size_t(m_id)];
@@ -55,22 +55,23 @@ void MapRows::sortById()
     });
     m_rowById.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].present[size_t(m_id)])
-            m_rowById.insert(qint64(m_rows[i].values[size_t(m_id)]), i);
+        // Of two rows with the same number (only a foreign file has them) the first is used.
+        const double id = m_rows[i].values[size_t(m_id)];
+        if (m_rows[i].present[size_t(m_id)] && !m_rowById.contains(id))
+            m_rowById.insert(id, i);
     }
 }
 
 void MapRows::setPoint(qint64 k, TrackSide side, double x, double y)
 {
-    auto found = m_rowById.constFind(k);
+    auto found = m_rowById.constFind(double(k));
     if (found == m_rowById.constEnd()) {
         Row row { std::vector<double>(size_t(m_columnCount)),
             std::vector<unsigned char>(size_t(m_columnCount)) };
         row.values[size_t(m_id)] = double(k);
         row.present[size_t(m_id)] = 1;
         m_rows.push_back(std::move(row));
-        // The first of two rows with the same number is the one updated, as after a sort.
-        found = m_rowById.insert(k, m_rows.size() - 1);
+        found = m_rowById.insert(double(k), m_rows.size() - 1);
     }
     Row &row = m_rows[*found];
     const SideColumns &target = columns(side);

@@ -62,7 +62,7 @@ private:
     SideColumns m_outside {};
     int m_columnCount = 0;
     std::vector<Row> m_rows;
-    QHash<qint64, size_t> m_rowById;
+    QHash<double, size_t> m_rowById;
 };
 
 } // namespace zel

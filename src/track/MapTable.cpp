@@ -87,6 +87,8 @@ void saveMapFile(RecordTable &map, const QString &path)
 
 void fillMapForward(RecordTable &map)
 {
+    if (!map.isOpen())
+        return;
     MapRows rows(map);
     rows.fillForward(TrackSide::Inside);
     rows.fillForward(TrackSide::Outside);
@@ -95,6 +97,8 @@ void fillMapForward(RecordTable &map)
 
 void tidyMap(RecordTable &map)
 {
+    if (!map.isOpen())
+        return;
     MapRows rows(map);
     rows.dropIncompleteRows();
     rows.writeTo(map);

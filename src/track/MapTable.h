@@ -51,11 +51,12 @@ void saveMapFile(RecordTable &map, const QString &path);
 
 /// Fills each of the Long and Lat columns forward in ReadingID order: an empty or 0 cell
 /// takes the last non-zero value above it in the same column, and stays 0 when there is
-/// none yet. Run before saving, so an edge with fewer points repeats its last point.
+/// none yet. Run before saving, so an edge with fewer points repeats its last point. A
+/// closed map stays closed.
 void fillMapForward(RecordTable &map);
 
 /// Deletes every row whose InsideLong or OutsideLong is 0 or empty: after both edges came
-/// from laps, a row that misses either edge's point is dropped.
+/// from laps, a row that misses either edge's point is dropped. A closed map stays closed.
 void tidyMap(RecordTable &map);
 
 } // namespace zel

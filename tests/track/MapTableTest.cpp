@@ -4,6 +4,7 @@
 #include "track/TrackMapError.h"
 
 #include <QTemporaryDir>
+#include <limits>
 
 using namespace zel;
 using namespace zel::testing;
@@ -113,4 +114,28 @@ TEST_F(MapTable, TidyingDropsRowsMissingEitherLongitude)
             { 4, 13, 0, 33, 0 } });
     tidyMap(map);
     EXPECT_EQ(mapRows(map), (std::vector<MapRow> { { 1, 10, 20, 30, 40 }, { 4, 13, 0, 33, 0 } }));
+}
+
+TEST_F(MapTable, AnImportCopesWithAForeignMapsPointNumbers)
+{
+    // A file from elsewhere may repeat a point number, leave one empty or hold the largest.
+    const qint32 largest = std::numeric_limits<qint32>::max();
+    appendRows(map, { { kEmpty, 5, 6, 7, 8 }, { 1, 10, 20, 30, 40 }, { 1, 11, 21, 31, 41 } });
+    map.Append();
+    map.fieldByName(MapColumn::ReadingID).setInteger(largest);
+    map.fieldByName(MapColumn::OutsideLong).setReal(99);
+    map.Post();
+    const QString path = dir.filePath(QStringLiteral("foreign.map"));
+    map.saveToFile(path);
+    RecordTable loaded;
+    defineMapTable(loaded);
+    loadMapFile(loaded, path);
+
+    RecordTable lap;
+    makeLap(lap, { { 100, 200 }, { 101, 201 } });
+    importLapEdge(loaded, lap, TrackSide::Inside);
+    EXPECT_EQ(mapRows(loaded),
+        (std::vector<MapRow> { { kEmpty, 5, 6, 7, 8 }, { 1, 100, 200, 30, 40 },
+            { 1, 11, 21, 31, 41 }, { 2, 101, 201, kEmpty, kEmpty },
+            { double(largest), kEmpty, kEmpty, 99, kEmpty } }));
 }
