@@ -95,6 +95,27 @@ void fillMapForward(RecordTable &map)
     rows.writeTo(map);
 }
 
+QList<QPointF> mapEdgePoints(const RecordTable &map, TrackSide side)
+{
+    QList<QPointF> points;
+    const int longitude = map.findColumn(MapColumn::longitude(side));
+    const int latitude = map.findColumn(MapColumn::latitude(side));
+    if (!map.isOpen() || longitude < 0 || latitude < 0)
+        return points;
+    const int count = map.recordCount();
+    points.reserve(count);
+    for (int position = 0; position < count; ++position) {
+        const int row = map.viewRow(position);
+        if (map.isNullAt(longitude, row) || map.isNullAt(latitude, row))
+            continue;
+        const double x = map.numberAt(longitude, row);
+        const double y = map.numberAt(latitude, row);
+        if (x != 0.0 || y != 0.0)
+            points.append({ x, y });
+    }
+    return points;
+}
+
 void tidyMap(RecordTable &map)
 {
     if (!map.isOpen())

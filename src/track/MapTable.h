@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPointF>
 #include <QString>
 
 namespace zel {
@@ -54,6 +56,11 @@ void saveMapFile(RecordTable &map, const QString &path);
 /// none yet. Run before saving, so an edge with fewer points repeats its last point. A
 /// closed map stays closed.
 void fillMapForward(RecordTable &map);
+
+/// The points of \a side's edge in ReadingID order, for drawing it: rows where that edge
+/// has no point (an empty cell, or 0 in a map not yet tidied) are left out, so a shorter
+/// edge is not drawn to the origin. A closed map gives none.
+QList<QPointF> mapEdgePoints(const RecordTable &map, TrackSide side);
 
 /// Deletes every row whose InsideLong or OutsideLong is 0 or empty: after both edges came
 /// from laps, a row that misses either edge's point is dropped. A closed map stays closed.

@@ -116,6 +116,16 @@ TEST_F(MapTable, TidyingDropsRowsMissingEitherLongitude)
     EXPECT_EQ(mapRows(map), (std::vector<MapRow> { { 1, 10, 20, 30, 40 }, { 4, 13, 0, 33, 0 } }));
 }
 
+TEST_F(MapTable, EdgePointsForDrawingLeaveOutRowsWithoutAPoint)
+{
+    EXPECT_TRUE(mapEdgePoints(map, TrackSide::Inside).isEmpty()); // closed
+    appendRows(map,
+        { { 3, 12, 22, kEmpty, kEmpty }, { 1, 10, 20, 30, 40 }, { 2, 11, 21, 0, 0 } });
+    EXPECT_EQ(mapEdgePoints(map, TrackSide::Inside),
+        (QList<QPointF> { { 10, 20 }, { 11, 21 }, { 12, 22 } }));
+    EXPECT_EQ(mapEdgePoints(map, TrackSide::Outside), (QList<QPointF> { { 30, 40 } }));
+}
+
 TEST_F(MapTable, AnImportCopesWithAForeignMapsPointNumbers)
 {
     // A file from elsewhere may repeat a point number, leave one empty or hold the largest.

@@ -1,0 +1,211 @@
+#include "track/widgets/TrackMapView.h"
+
+#include "session/RecordTable.h"
+#include "track/MapTable.h"
+#include "track/RaceLine.h"
+#include "ui/ChartGestures.h"
+
+#include <algorithm>
+#include <qcustomplot.h>
+
+namespace zel {
+
+namespace {
+
+const char *const kTagProperty = "zelLineTag";
+
+void setPoints(QCPCurve &curve, const QList<QPointF> &points)
+{
+    QVector<QCPCurveData> data;
+    data.reserve(points.size());
+    for (qsizetype i = 0; i < points.size(); ++i)
+        data.append(QCPCurveData(double(i), points[i].x(), points[i].y()));
+    curve.data()->set(data, true);
+}
+
+} // namespace
+
+TrackMapView::TrackMapView(QCustomPlot &plot, const Look &look, QObject *parent)
+    : QObject(parent)
+    , m_plot(plot)
+{
+    m_plot.setBackground(look.background);
+    m_plot.axisRect()->setBackground(look.backWall);
+    m_plot.legend->setVisible(false);
+    for (QCPAxis *axis : m_plot.axisRect()->axes()) {
+        axis->setVisible(false);
+        axis->grid()->setVisible(false);
+    }
+    m_plot.xAxis->setLabel(QStringLiteral("Longitude"));
+    m_plot.yAxis->setLabel(QStringLiteral("Latitude"));
+    m_plot.axisRect()->setAutoMargins(QCP::msNone);
+    m_plot.axisRect()->setMargins(QMargins(4, 4, 4, 4));
+    m_plot.axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
+    m_plot.axisRect()->setRangeZoomAxes(m_plot.xAxis, m_plot.yAxis);
+    for (QCPCurve *&edge : m_edges) {
+        edge = new QCPCurve(m_plot.xAxis, m_plot.yAxis);
+        edge->setPen(QPen(Qt::white));
+        if (look.edgePointSize > 0)
+            edge->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, look.edgePointSize));
+    }
+    m_edges[0]->setName(QStringLiteral("Inside"));
+    m_edges[1]->setName(QStringLiteral("Outside"));
+    m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
+    // The axis rectangle's size is known only once laid out; the scale is evened there.
+    connect(&m_plot, &QCustomPlot::afterLayout, this, &TrackMapView::keepScale);
+}
+
+void TrackMapView::showMap(const RecordTable &map)
+{
+    setPoints(*m_edges[0], mapEdgePoints(map, TrackSide::Inside));
+    setPoints(*m_edges[1], mapEdgePoints(map, TrackSide::Outside));
+}
+
+int TrackMapView::edgePointCount(int side) const
+{
+    return m_edges[side]->dataCount();
+}
+
+// Lines
+
+QCPItemLine *TrackMapView::addLine(const TrackLine &line, const QColor &colour, int tag)
+{
+    auto *item = new QCPItemLine(&m_plot);
+    item->setPen(QPen(colour, 2));
+    item->setSelectable(false);
+    item->setProperty(kTagProperty, tag);
+    setLineEnds(item, line);
+    return item;
+}
+
+void TrackMapView::setLineEnds(QCPItemLine *item, const TrackLine &line)
+{
+    item->start->setCoords(line.X1, line.Y1);
+    item->end->setCoords(line.X2, line.Y2);
+}
+
+void TrackMapView::removeLine(QCPItemLine *item)
+{
+    m_plot.removeItem(item);
+}
+
+void TrackMapView::removeLines(int tag)
+{
+    for (QCPItemLine *item : lines(tag))
+        m_plot.removeItem(item);
+}
+
+std::vector<QCPItemLine *> TrackMapView::lines(int tag) const
+{
+    std::vector<QCPItemLine *> found;
+    for (int i = 0; i < m_plot.itemCount(); ++i) {
+        auto *item = qobject_cast<QCPItemLine *>(m_plot.item(i));
+        if (item && tagOf(item) == tag)
+            found.push_back(item);
+    }
+    return found;
+}
+
+int TrackMapView::tagOf(const QCPItemLine *item)
+{
+    return item->property(kTagProperty).toInt();
+}
+
+// Race lines
+
+bool TrackMapView::addRaceLine(const RecordTable &lap, const QColor &colour)
+{
+    if (std::any_of(m_raceLines.begin(), m_raceLines.end(),
+            [&lap](const RaceLine &line) { return line.lap == &lap; }))
+        return false;
+    auto *curve = new QCPCurve(m_plot.xAxis, m_plot.yAxis);
+    curve->setLineStyle(QCPCurve::lsNone);
+    curve->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, 2));
+    setPoints(*curve, raceLinePoints(lap));
+    m_raceLines.push_back({ &lap, curve });
+    return true;
+}
+
+void TrackMapView::removeRaceLines(const RecordTable &lap)
+{
+    std::erase_if(m_raceLines, [&](const RaceLine &line) {
+        if (line.lap != &lap)
+            return false;
+        m_plot.removePlottable(line.curve);
+        return true;
+    });
+}
+
+void TrackMapView::removeAllRaceLines()
+{
+    for (const RaceLine &line : m_raceLines)
+        m_plot.removePlottable(line.curve);
+    m_raceLines.clear();
+}
+
+// View
+
+void TrackMapView::showAll()
+{
+    m_plot.rescaleAxes();
+    MapRange range = view();
+    for (QCPItemLine *item : lines(1))
+        range.include(item->start->coords().x(), item->start->coords().y());
+    // A view of nothing, or of one point, still shows some ground around it.
+    if (range.isEmpty())
+        range = { -1, 1, -1, 1 };
+    const double margin = std::max({ range.maxX - range.minX, range.maxY - range.minY, 2.0 }) * 0.03;
+    setView({ range.minX - margin, range.maxX + margin, range.minY - margin, range.maxY + margin });
+}
+
+MapRange TrackMapView::view() const
+{
+    const QCPRange x = m_plot.xAxis->range();
+    const QCPRange y = m_plot.yAxis->range();
+    return { x.lower, x.upper, y.lower, y.upper };
+}
+
+void TrackMapView::setView(const MapRange &range)
+{
+    m_plot.xAxis->setRange(range.minX, range.maxX);
+    m_plot.yAxis->setRange(range.minY, range.maxY);
+    keepScale();
+}
+
+void TrackMapView::keepScale()
+{
+    const QRect area = m_plot.axisRect()->rect();
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+    QCPAxis *x = m_plot.xAxis;
+    QCPAxis *y = m_plot.yAxis;
+    const double perPixel = std::max(x->range().size() / area.width(), y->range().size() / area.height());
+    if (!(perPixel > 0.0))
+        return;
+    x->setRange(x->range().center(), perPixel * area.width(), Qt::AlignCenter);
+    y->setRange(y->range().center(), perPixel * area.height(), Qt::AlignCenter);
+}
+
+QPointF TrackMapView::valueToPixel(QPointF value) const
+{
+    return { m_plot.xAxis->coordToPixel(value.x()), m_plot.yAxis->coordToPixel(value.y()) };
+}
+
+QPointF TrackMapView::pixelToValue(QPointF pixel) const
+{
+    return { m_plot.xAxis->pixelToCoord(pixel.x()), m_plot.yAxis->pixelToCoord(pixel.y()) };
+}
+
+bool TrackMapView::insidePlot(QPointF pixel) const
+{
+    const QRect area = m_plot.axisRect()->rect();
+    return pixel.x() > area.left() && pixel.x() < area.right() && pixel.y() > area.top()
+        && pixel.y() < area.bottom();
+}
+
+void TrackMapView::replot()
+{
+    m_plot.replot();
+}
+
+} // namespace zel
