@@ -10,8 +10,11 @@ Program startProgram(const QString &programFolder, UserDialogs &dialogs,
 {
     Program program;
     program.data = std::make_unique<TKRO_Data>();
-    program.window = std::make_unique<TMainForm>(*program.data, dialogs, programFolder,
-        programDataFolder(programFolder, writable), std::move(openDocument));
+    const QString dataFolder = programDataFolder(programFolder, writable);
+    program.window = std::make_unique<TMainForm>(
+        *program.data, dialogs, programFolder, dataFolder, std::move(openDocument));
+    program.trackLap = std::make_unique<TTrackLapForm>(dialogs, dataFolder);
+    program.window->setTrackLapForm(program.trackLap.get());
     guarded(dialogs, [&] { program.data->DataModuleCreate(programFolder, writable); });
     return program;
 }

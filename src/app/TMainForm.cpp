@@ -13,9 +13,11 @@
 #include "session/SessionFileName.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
+#include "track/widgets/TTrackLapForm.h"
 #include "ui/BusyCursor.h"
 #include "ui/ChannelGridModel.h"
 #include "ui/HandlerGuard.h"
+#include "ui/ToolWindow.h"
 #include "ui/UserDialogs.h"
 
 #include <QActionGroup>
@@ -373,7 +375,10 @@ void TMainForm::buildMenus()
 
     QMenu *maps = menuBar()->addMenu(QStringLiteral("Maps"));
     addItem(maps, "TrackMap1", QStringLiteral("Track Map Editor"));
-    addItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map"));
+    onTriggered(addItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map")), [this] {
+        if (m_trackLap)
+            showToolWindow(*m_trackLap);
+    });
 
     QMenu *dash = menuBar()->addMenu(QStringLiteral("Dash Manager"));
     addItem(dash, "KRO71", QStringLiteral("KRO 7"));
@@ -407,8 +412,10 @@ void TMainForm::buildMenus()
     popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false);
     popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false);
     popupItem("SortonthisChannel1", QStringLiteral("Sort on selected Channel"), false);
-    popupItem("AddRaceLineData1", QStringLiteral("Add Race Line Data"), false);
-    popupItem("RemoveRaceLine1", QStringLiteral("Remove Race Line"), false);
+    onTriggered(popupItem("AddRaceLineData1", QStringLiteral("Add Race Line Data"), false),
+        [this] { AddRaceLineData1Click(); });
+    onTriggered(popupItem("RemoveRaceLine1", QStringLiteral("Remove Race Line"), false),
+        [this] { RemoveRaceLine1Click(); });
     popupItem("SetChartSpan1", QStringLiteral("Set Display Options"), true);
     m_popup->addSeparator();
     popupItem("ImportasInsideTrackMap1", QStringLiteral("Import as Inside Track Map"), false);
@@ -568,6 +575,9 @@ void TMainForm::ClearLogs()
                 m_chartSeries->removeSeriesOf(c, r);
             m_grid.setCell(c, r, QString());
         }
+        // Race lines go with the logs they were drawn from.
+        if (m_trackLap)
+            m_trackLap->RemoveRaceline(m_grid, c);
         TKROData *log = logAt(c);
         if (m_grid.colCount() < 3) {
             m_grid.setCell(c, 0, QString());
@@ -596,8 +606,27 @@ void TMainForm::setLogEntriesEnabled(bool on)
         findChild<QAction *>(QString::fromLatin1(name))->setEnabled(on);
 }
 
+void TMainForm::setTrackLapForm(TTrackLapForm *form)
+{
+    m_trackLap = form;
+}
+
+void TMainForm::AddRaceLineData1Click()
+{
+    if (m_trackLap && logAt(SelectedLog))
+        m_trackLap->AddRaceline(m_grid, SelectedLog, QColor::fromRgb(logColour(SelectedLog)));
+}
+
+void TMainForm::RemoveRaceLine1Click()
+{
+    if (m_trackLap && logAt(SelectedLog))
+        m_trackLap->RemoveRaceline(m_grid, SelectedLog);
+}
+
 void TMainForm::Clearalllogs1Click()
 {
+    if (m_trackLap)
+        m_trackLap->Removelines();
     ClearLogs();
     removeLapPages(1);
     XTab = -1;

@@ -33,6 +33,7 @@ class LimitedTextEdit;
 class LogChartSeries;
 class TKROData;
 class TKRO_Data;
+class TTrackLapForm;
 class UserDialogs;
 
 /// Opens a document (a user guide) with the desktop's default viewer.
@@ -80,6 +81,10 @@ public:
     void OpenLogAsLapsClick();
     void ClearLogs();
     void Clearalllogs1Click();
+    /// "Add Race Line Data", "Remove Race Line": the selected log's race line on the track
+    /// lap window, in the log's colour.
+    void AddRaceLineData1Click();
+    void RemoveRaceLine1Click();
     void SaveLogFile1Click();
     /// Session information "Save": the editors into the selected log, written to its file.
     void Button1Click();
@@ -121,6 +126,8 @@ public:
     /// Replaces what clearing asks to remove the series of grid cells (the chart by
     /// default); not owned.
     void setChartSeries(LogChartSeries *series) { m_chartSeries = series; }
+    /// The track lap window that "Show Track Map" shows and race lines go to; not owned.
+    void setTrackLapForm(TTrackLapForm *form);
 
     // Models of the controls
     ChannelGrid &StringGrid1() { return m_grid; }
@@ -165,6 +172,7 @@ private:
 
     QTabWidget *m_pageControl2 = nullptr;
     QTableView *m_gridView = nullptr;
+    QPointer<TTrackLapForm> m_trackLap;
     bool m_namesFitPending = false;
     QPushButton *m_applySelection = nullptr;
     QWidget *m_sessionInfo = nullptr;

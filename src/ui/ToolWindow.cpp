@@ -13,6 +13,13 @@ void makeToolWindow(QWidget &window)
     window.setAttribute(Qt::WA_QuitOnClose, false);
 }
 
+void showToolWindow(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void centreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();

@@ -9,6 +9,9 @@ namespace zel {
 /// program alive once the main window has closed.
 void makeToolWindow(QWidget &window);
 
+/// Shows \a window when hidden and brings it to the front.
+void showToolWindow(QWidget &window);
+
 /// Moves \a window to the middle of the screen it is on (the primary screen before it was
 /// ever shown).
 void centreOnScreen(QWidget &window);

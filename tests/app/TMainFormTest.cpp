@@ -8,6 +8,7 @@
 #include "session/SessionColumns.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
+#include "track/widgets/TrackMapView.h"
 #include "ui/ScriptedUserDialogs.h"
 
 #include <QAction>
@@ -712,4 +713,39 @@ TEST_F(TMainFormTest, CellsChosenByKeyboardAreSelected)
     trigger("AddtoChart1");
     EXPECT_NE(chart().seriesOf(2, rpm), nullptr);
     EXPECT_EQ(chart().seriesOf(1, rpm), nullptr);
+}
+
+TEST_F(TMainFormTest, RaceLinesOfTheSelectedLogGoToTheTrackLapWindowAndLeaveWithTheLogs)
+{
+    openChannelLogs(2);
+    QCustomPlot &map = started.trackLap->TrackMap().plot();
+    EXPECT_FALSE(started.trackLap->isVisible());
+    trigger("ShowTrackMap1");
+    EXPECT_TRUE(started.trackLap->isVisible());
+
+    clickCell(1, rowOf("RPM"));
+    trigger("AddRaceLineData1");
+    trigger("AddRaceLineData1"); // once per log
+    clickCell(2, rowOf("RPM"));
+    trigger("AddRaceLineData1");
+    ASSERT_EQ(map.plottableCount(), 4);
+    const auto *second = qobject_cast<QCPCurve *>(map.plottable(3));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->scatterStyle().brush().color(), QColor::fromRgb(logColour(2)));
+    trigger("RemoveRaceLine1");
+    EXPECT_EQ(map.plottableCount(), 3);
+
+    trigger("AddRaceLineData1");
+    EXPECT_EQ(map.plottableCount(), 4);
+    trigger("Clearalllogs1");
+    EXPECT_EQ(map.plottableCount(), 2);
+
+    // Clearing the logs alone, as opening laps does, takes their race lines too.
+    openSession(file("Data/c.kro"));
+    clickCell(1, rowOf("RPM"));
+    trigger("AddRaceLineData1");
+    EXPECT_EQ(map.plottableCount(), 3);
+    window().ClearLogs();
+    EXPECT_EQ(map.plottableCount(), 2);
+    EXPECT_TRUE(errors().isEmpty());
 }
