@@ -22,9 +22,6 @@ namespace {
 constexpr double kGravity = 9.81;
 constexpr double kSampleSeconds = 0.1;
 constexpr double kAccelerationLimit = 0.55 * kGravity;
-constexpr double kCentreLat = 52.0736;
-constexpr double kCentreLong = -1.0167;
-constexpr double kMetresPerDegree = 111320.0;
 constexpr int kSectors = 3;
 
 // Everything the channels of one sample are computed from.
@@ -188,12 +185,12 @@ public:
             record.TrackTime = float(time);
 
             const DemoCircuit::Point point = m_circuit.pointAt(distance);
-            const double latitude = kCentreLat + (point.y + noise() * 0.6) / kMetresPerDegree;
-            const double longitude = kCentreLong
-                + (point.x + noise() * 0.6)
-                    / (kMetresPerDegree * std::cos(kCentreLat * std::numbers::pi / 180.0));
-            record.GPSLat = std::int32_t(std::lround(latitude * 1e6));
-            record.GPSLong = std::int32_t(std::lround(longitude * 1e6));
+            const double noiseY = noise() * 0.6;
+            const double noiseX = noise() * 0.6;
+            const DemoCircuit::Degrees position
+                = DemoCircuit::degreesOf({ point.x + noiseX, point.y + noiseY });
+            record.GPSLat = std::int32_t(std::lround(position.latitude * 1e6));
+            record.GPSLong = std::int32_t(std::lround(position.longitude * 1e6));
             record.GPSAlt = std::int32_t(
                 std::lround(152.0 + 6.0 * std::sin(2.0 * std::numbers::pi * distance / length)));
             record.GPSSpeed = float(speed * 3.6);

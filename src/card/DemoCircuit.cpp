@@ -14,6 +14,9 @@ constexpr double kLateralGrip = 1.5 * kGravity;
 constexpr double kBraking = 1.2 * kGravity;
 constexpr double kAcceleration = 0.55 * kGravity;
 constexpr double kTopSpeed = 68.0;
+constexpr double kCentreLat = 52.0736;
+constexpr double kCentreLong = -1.0167;
+constexpr double kMetresPerDegree = 111320.0;
 
 DemoCircuit::Point loopPoint(double t)
 {
@@ -22,6 +25,13 @@ DemoCircuit::Point loopPoint(double t)
 }
 
 } // namespace
+
+DemoCircuit::Degrees DemoCircuit::degreesOf(Point point)
+{
+    return { kCentreLong
+            + point.x / (kMetresPerDegree * std::cos(kCentreLat * std::numbers::pi / 180.0)),
+        kCentreLat + point.y / kMetresPerDegree };
+}
 
 DemoCircuit::DemoCircuit()
 {

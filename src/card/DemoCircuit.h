@@ -16,6 +16,17 @@ public:
         double y;
     };
 
+    /// A position in decimal degrees.
+    struct Degrees
+    {
+        double longitude;
+        double latitude;
+    };
+
+    /// Where the circuit lies on the earth: \a point (metres east and north of the centre)
+    /// in degrees.
+    static Degrees degreesOf(Point point);
+
     /// Builds the loop and its speed profile.
     DemoCircuit();
 

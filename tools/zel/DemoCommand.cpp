@@ -1,6 +1,7 @@
 #include "tools/zel/DemoCommand.h"
 
 #include "card/DemoCard.h"
+#include "track/DemoTrack.h"
 
 #include <QDir>
 
@@ -13,9 +14,10 @@ int runDemoCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
     const QStringList logs = DemoCard().write(args.first());
+    const QStringList track = writeDemoTrack(QDir(args.first()).filePath(QStringLiteral("Data")));
     out << "Demo card written to " << QDir::toNativeSeparators(args.first()) << "\n";
-    for (const QString &log : logs)
-        out << "  " << QDir::toNativeSeparators(log) << "\n";
+    for (const QString &file : logs + track)
+        out << "  " << QDir::toNativeSeparators(file) << "\n";
     return 0;
 }
 

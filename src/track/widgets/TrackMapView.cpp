@@ -6,6 +6,8 @@
 #include "ui/ChartGestures.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <qcustomplot.h>
 
 namespace zel {
@@ -13,6 +15,16 @@ namespace zel {
 namespace {
 
 const char *const kTagProperty = "zelLineTag";
+
+} // namespace
+
+double longitudeStretch(double latitude)
+{
+    const double degrees = std::clamp(latitude / 1e6, -84.0, 84.0);
+    return std::cos(degrees * std::numbers::pi / 180.0);
+}
+
+namespace {
 
 void setPoints(QCPCurve &curve, const QList<QPointF> &points)
 {
@@ -148,12 +160,7 @@ void TrackMapView::removeAllRaceLines()
 void TrackMapView::showAll()
 {
     m_plot.rescaleAxes();
-    MapRange range = view();
-    for (QCPItemLine *item : lines(1))
-        range.include(item->start->coords().x(), item->start->coords().y());
-    // A view of nothing, or of one point, still shows some ground around it.
-    if (range.isEmpty())
-        range = { -1, 1, -1, 1 };
+    const MapRange range = view();
     const double margin = std::max({ range.maxX - range.minX, range.maxY - range.minY, 2.0 }) * 0.03;
     setView({ range.minX - margin, range.maxX + margin, range.minY - margin, range.maxY + margin });
 }
@@ -179,10 +186,14 @@ void TrackMapView::keepScale()
         return;
     QCPAxis *x = m_plot.xAxis;
     QCPAxis *y = m_plot.yAxis;
-    const double perPixel = std::max(x->range().size() / area.width(), y->range().size() / area.height());
+    // A degree of longitude is shorter on the ground than one of latitude, by the cosine of
+    // the latitude; drawing it so keeps the circuit's true shape.
+    const double stretch = longitudeStretch(y->range().center());
+    const double perPixel = std::max(
+        x->range().size() * stretch / area.width(), y->range().size() / area.height());
     if (!(perPixel > 0.0))
         return;
-    x->setRange(x->range().center(), perPixel * area.width(), Qt::AlignCenter);
+    x->setRange(x->range().center(), perPixel / stretch * area.width(), Qt::AlignCenter);
     y->setRange(y->range().center(), perPixel * area.height(), Qt::AlignCenter);
 }
 

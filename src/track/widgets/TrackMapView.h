@@ -17,12 +17,17 @@ namespace zel {
 class ChartGestures;
 class RecordTable;
 
+/// How much shorter on the ground a map unit of longitude is than one of latitude at
+/// \a latitude (map units): the cosine of the latitude, kept above that of 84 degrees.
+double longitudeStretch(double latitude);
+
 /// The map view of the track windows, over a QCustomPlot: the inside and outside edges of a
 /// map table (series 0 and 1), the lines of the line files, and race lines (series 2 on).
 ///
 /// Positions are map units (X longitude, Y latitude, millionths of a degree) mapped
-/// linearly onto the plot with one scale for both axes, so a circuit keeps its shape
-/// however the window is sized or zoomed. The gestures are the main chart's: a left-drag
+/// linearly onto the plot, a unit of longitude drawn shorter than one of latitude by the
+/// cosine of the latitude in view, so a circuit keeps its shape on the ground however the
+/// window is sized or zoomed. The map's units themselves stay degrees. The gestures are the main chart's: a left-drag
 /// rectangle zooms, the wheel zooms around the mouse, a right- or middle-drag pans and a
 /// double click shows everything again.
 class TrackMapView : public QObject
