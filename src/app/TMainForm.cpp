@@ -14,8 +14,10 @@
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
 #include "track/widgets/TTrackLapForm.h"
+#include "track/widgets/TrackMapView.h"
 #include "ui/BusyCursor.h"
 #include "ui/ChannelGridModel.h"
+#include "ui/ChartView.h"
 #include "ui/HandlerGuard.h"
 #include "ui/ToolWindow.h"
 #include "ui/UserDialogs.h"
@@ -119,6 +121,75 @@ void TMainForm::FormCreate()
     m_channelChart = new ChannelChart(
         *static_cast<QCustomPlot *>(m_chart), m_grid, AxisTemplate, m_chartColours, this);
     m_chartSeries = m_channelChart;
+
+    auto &plot = *static_cast<QCustomPlot *>(m_chart);
+    connectGuarded(m_dialogs, &plot, &QCustomPlot::mouseMove, this,
+        [this](QMouseEvent *event) { LogChartMouseMove(event->buttons(), event->pos()); });
+    connectGuarded(m_dialogs, &plot, &QCustomPlot::mousePress, this, [this] { EraseCrossHairs(); });
+    connect(&plot, &QCustomPlot::afterReplot, this, &TMainForm::LogChartAfterDraw);
+    connectGuarded(m_dialogs, &m_channelChart->view(), &ChartView::cursorsMoved, this,
+        [this](double x) { CursorToolChange(x); });
+}
+
+// Chart cursor
+
+void TMainForm::LogChartMouseMove(Qt::MouseButtons buttons, QPoint at)
+{
+    if (buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
+        return;
+    if (m_channelChart->view().insidePlot(at))
+        DrawCrossHairs(at.x(), at.y());
+}
+
+void TMainForm::LogChartAfterDraw()
+{
+    if (isActiveWindow() && !m_channelChart->view().hairLineShown()) {
+        CrshairX = 999999;
+        CrshairY = 999999;
+    }
+}
+
+void TMainForm::DrawCrossHairs(int x, int y)
+{
+    CrshairX = x;
+    CrshairY = y;
+    m_channelChart->view().showHairLine(x);
+}
+
+void TMainForm::EraseCrossHairs()
+{
+    if (CrshairX == 999999 && CrshairY == 999999)
+        return;
+    m_channelChart->view().hideHairLine();
+    CrshairX = 999999;
+    CrshairY = 999999;
+}
+
+void TMainForm::CursorToolChange(double xValue)
+{
+    std::vector<std::pair<QPointF, QColor>> dots;
+    for (int c = 1; c < m_grid.colCount(); ++c) {
+        TKROData *log = logAt(c);
+        if (!log)
+            continue;
+        RecordTable &table = log->LogData();
+        if (!table.isOpen() || table.recordCount() == 0
+            || table.indexFieldNames().compare(XLabels, Qt::CaseInsensitive) != 0)
+            continue;
+        table.FindNearest({ xValue });
+        // A log recorded without GPS has no position to show.
+        const int longitude = table.findColumn(QStringLiteral("GPSLong"));
+        const int latitude = table.findColumn(QStringLiteral("GPSLat"));
+        const int row = table.viewRow(table.recNo());
+        if (longitude < 0 || latitude < 0 || table.isNullAt(longitude, row)
+            || table.isNullAt(latitude, row))
+            continue;
+        dots.emplace_back(QPointF(table.numberAt(longitude, row), table.numberAt(latitude, row)),
+            QColor::fromRgb(logColour(c)));
+    }
+    // Without a map the window has no scale to place a position by.
+    if (m_trackLap && m_trackLap->TrackMap().hasMap())
+        m_trackLap->TrackMap().showPositionDots(dots);
 }
 
 void TMainForm::changeEvent(QEvent *event)

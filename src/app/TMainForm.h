@@ -85,6 +85,20 @@ public:
     /// lap window, in the log's colour.
     void AddRaceLineData1Click();
     void RemoveRaceLine1Click();
+
+    // Chart cursor
+
+    /// The mouse moved over the chart: with no button held and inside the plot area, the
+    /// hair line follows it.
+    void LogChartMouseMove(Qt::MouseButtons buttons, QPoint at);
+    /// A full redraw of the chart has taken the hair line away.
+    void LogChartAfterDraw();
+    void DrawCrossHairs(int x, int y);
+    void EraseCrossHairs();
+    /// A cursor tool stands on another point, at X value \a xValue: every open log moves to
+    /// its row nearest to it on the current order (the grid shows that row), and the track
+    /// lap window shows each log's position there as a dot in the log's colour.
+    void CursorToolChange(double xValue);
     void SaveLogFile1Click();
     /// Session information "Save": the editors into the selected log, written to its file.
     void Button1Click();

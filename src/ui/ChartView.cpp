@@ -29,6 +29,23 @@ ChartView::ChartView(QCustomPlot &plot, QObject *parent)
     m_plot.axisRect()->setRangeZoom(Qt::Horizontal);
     m_plot.axisRect()->setRangeZoomAxes(m_plot.xAxis, nullptr);
     m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
+    m_plot.addLayer(QStringLiteral("hairline"), m_plot.layer(QStringLiteral("overlay")),
+        QCustomPlot::limBelow);
+    m_hairLayer = m_plot.layer(QStringLiteral("hairline"));
+    m_hairLayer->setMode(QCPLayer::lmBuffered);
+    m_hairLine = new QCPItemLine(&m_plot);
+    m_hairLine->setLayer(m_hairLayer);
+    m_hairLine->setPen(QPen(QColor(192, 192, 192), 1));
+    m_hairLine->setSelectable(false);
+    m_hairLine->setVisible(false);
+    for (QCPItemPosition *end : { m_hairLine->start, m_hairLine->end })
+        end->setType(QCPItemPosition::ptAbsolute);
+    // The hair line marks where the mouse is now: a full redraw (a rebuilt series, a zoom,
+    // a resize) takes it away, as moving the mouse brings it back.
+    connect(&m_plot, &QCustomPlot::beforeReplot, this, [this] {
+        if (!m_drawingHairLine)
+            m_hairLine->setVisible(false);
+    });
     connect(&m_plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent *event) {
         if (!m_gestures->panning() && event->buttons() == Qt::NoButton)
             trackMouse(event->position());
@@ -266,22 +283,55 @@ double ChartView::pixelToValue(const ChartAxis *axis, double pixel) const
     return (axis ? axis->axis : m_plot.xAxis)->pixelToCoord(pixel);
 }
 
-void ChartView::trackMouse(QPointF pixel)
+bool ChartView::insidePlot(QPointF pixel) const
 {
     const QRect area = m_plot.axisRect()->rect();
-    if (pixel.x() <= area.left() || pixel.x() >= area.right() || pixel.y() <= area.top()
-        || pixel.y() >= area.bottom()) {
+    return pixel.x() > area.left() && pixel.x() < area.right() && pixel.y() > area.top()
+        && pixel.y() < area.bottom();
+}
+
+void ChartView::trackMouse(QPointF pixel)
+{
+    if (!insidePlot(pixel))
         return;
-    }
     const double key = m_plot.xAxis->pixelToCoord(pixel.x());
+    std::optional<double> lastKey;
     for (const auto &series : m_series) {
         const int index = series->data.nearestByKey(key);
         if (index < 0 || index == series->cursorIndex)
             continue;
         series->cursorIndex = index;
+        lastKey = series->data.keys[index];
         Q_EMIT cursorMoved(series.get(), series->data.positions[size_t(index)],
             series->data.keys[index], series->data.values[index]);
     }
+    if (lastKey)
+        Q_EMIT cursorsMoved(*lastKey);
+}
+
+void ChartView::showHairLine(int x)
+{
+    const QRect area = m_plot.axisRect()->rect();
+    m_hairLine->start->setCoords(x, area.top());
+    m_hairLine->end->setCoords(x, area.bottom());
+    m_hairLine->setVisible(true);
+    // The layer alone is redrawn, unless its buffer must be made first, which redraws all.
+    m_drawingHairLine = true;
+    m_hairLayer->replot();
+    m_drawingHairLine = false;
+}
+
+void ChartView::hideHairLine()
+{
+    if (!m_hairLine->visible())
+        return;
+    m_hairLine->setVisible(false);
+    m_hairLayer->replot();
+}
+
+bool ChartView::hairLineShown() const
+{
+    return m_hairLine->visible();
 }
 
 } // namespace zel

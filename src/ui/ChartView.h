@@ -14,6 +14,8 @@
 class QCustomPlot;
 class QCPAxis;
 class QCPAbstractPlottable;
+class QCPItemLine;
+class QCPLayer;
 
 namespace zel {
 
@@ -124,13 +126,25 @@ public:
 
     /// Moves every cursor tool to its series' point nearest in X to the mouse at \a pixel,
     /// when \a pixel lies strictly inside the plot area; each tool that lands on another
-    /// point reports it through cursorMoved.
+    /// point reports it through cursorMoved, and then cursorsMoved reports the move once.
     void trackMouse(QPointF pixel);
+
+    /// True when \a pixel lies strictly inside the plot area.
+    bool insidePlot(QPointF pixel) const;
+
+    /// Shows the hair line at pixel column \a x, from the top to the bottom of the plot
+    /// area, in silver (192, 192, 192). It lives on a layer of its own, so moving it
+    /// redraws that layer only, never the series.
+    void showHairLine(int x);
+    void hideHairLine();
+    bool hairLineShown() const;
 
 Q_SIGNALS:
     /// A cursor tool moved to another point: its view position in the series' table and
     /// its X and Y values.
     void cursorMoved(ChartSeries *series, int position, double x, double y);
+    /// After one mouse move made cursor tools move: the X value of the last tool that moved.
+    void cursorsMoved(double x);
 
 private:
     void rebuild(ChartSeries &series);
@@ -141,6 +155,9 @@ private:
 
     QCustomPlot &m_plot;
     ChartGestures *m_gestures = nullptr;
+    QCPLayer *m_hairLayer = nullptr;
+    QCPItemLine *m_hairLine = nullptr;
+    bool m_drawingHairLine = false;
     std::vector<std::unique_ptr<ChartAxis>> m_axes;
     std::vector<std::unique_ptr<ChartSeries>> m_series;
 };

@@ -65,6 +65,40 @@ TrackMapView::TrackMapView(QCustomPlot &plot, const Look &look, QObject *parent)
     m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
     // The axis rectangle's size is known only once laid out; the scale is evened there.
     connect(&m_plot, &QCustomPlot::afterLayout, this, &TrackMapView::keepScale);
+    m_plot.addLayer(QStringLiteral("positions"), m_plot.layer(QStringLiteral("overlay")),
+        QCustomPlot::limBelow);
+    m_dotLayer = m_plot.layer(QStringLiteral("positions"));
+    m_dotLayer->setMode(QCPLayer::lmBuffered);
+}
+
+bool TrackMapView::hasMap() const
+{
+    return m_edges[0]->dataCount() > 0 || m_edges[1]->dataCount() > 0;
+}
+
+void TrackMapView::showPositionDots(const std::vector<std::pair<QPointF, QColor>> &positions)
+{
+    clearDots();
+    for (const auto &[position, colour] : positions) {
+        // A tracer keeps its size in pixels while its place follows zoom and pan.
+        auto *dot = new QCPItemTracer(&m_plot);
+        dot->setLayer(m_dotLayer);
+        dot->setSelectable(false);
+        dot->setStyle(QCPItemTracer::tsCircle);
+        dot->setSize(10);
+        dot->setPen(QPen(colour));
+        dot->setBrush(colour);
+        dot->position->setCoords(position);
+        m_dots.push_back(dot);
+    }
+    m_dotLayer->replot();
+}
+
+void TrackMapView::clearDots()
+{
+    for (QCPItemTracer *dot : m_dots)
+        m_plot.removeItem(dot);
+    m_dots.clear();
 }
 
 void TrackMapView::showMap(const RecordTable &map)

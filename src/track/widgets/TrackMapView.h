@@ -6,11 +6,14 @@
 #include <QColor>
 #include <QObject>
 #include <QPointF>
+#include <utility>
 #include <vector>
 
 class QCustomPlot;
 class QCPCurve;
+class QCPItemTracer;
 class QCPItemLine;
+class QCPLayer;
 
 namespace zel {
 
@@ -77,6 +80,16 @@ public:
     void removeAllRaceLines();
     int raceLineCount() const { return int(m_raceLines.size()); }
 
+    // Position dots
+
+    /// True when the map shows an edge: positions can be placed on it then.
+    bool hasMap() const;
+    /// Replaces the position dots by filled circles of radius 5 pixels at \a positions (map
+    /// units) in their colours, redrawing their layer only. They stay at those positions,
+    /// through zoom and pan, until the next call.
+    void showPositionDots(const std::vector<std::pair<QPointF, QColor>> &positions);
+    int positionDotCount() const { return int(m_dots.size()); }
+
     // View
 
     /// Scales the view to everything drawn again.
@@ -99,11 +112,14 @@ private:
         QCPCurve *curve;
     };
     void keepScale();
+    void clearDots();
 
     QCustomPlot &m_plot;
     QCPCurve *m_edges[2] = {};
     std::vector<RaceLine> m_raceLines;
     ChartGestures *m_gestures = nullptr;
+    QCPLayer *m_dotLayer = nullptr;
+    std::vector<QCPItemTracer *> m_dots;
 };
 
 } // namespace zel
