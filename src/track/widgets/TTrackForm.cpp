@@ -337,6 +337,8 @@ void TTrackForm::importPathFile(TrackSide side)
         showMapAfresh();
         throw;
     }
+    if (edge.points == 0)
+        return; // nothing read: the map and its view stay as they were
     m_view->showMap(MapTable);
     m_view->setView(viewAfterPathImport(before, edge.box));
     m_view->replot();

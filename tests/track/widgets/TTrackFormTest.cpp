@@ -450,6 +450,16 @@ TEST_F(TTrackFormTest, PathImportsFillTheViewAndWaitForClearingAfterAMapIsOpened
 
 TEST_F(TTrackFormTest, BadFilesAreReportedAndChangeNothing)
 {
+    // A path file without points changes neither the map nor the view.
+    const MapRange shown = form.TrackMap().view();
+    const QString empty = file(QStringLiteral("empty.txt"));
+    writeText(empty, "<kml><name>Lap 2</name></kml>\n");
+    dialogs.answerOpenFile(empty);
+    trigger("ImportInsidefromGooglePathFile1");
+    EXPECT_EQ(form.TrackMap().view(), shown);
+    EXPECT_FALSE(form.MapTable.isOpen());
+    EXPECT_EQ(dialogs.shown().size(), 1);
+
     // A coordinate that is not a number: the points before it stay.
     const QString path = file(QStringLiteral("broken.txt"));
     writeText(path, "<coordinates>\n151.2093,-33.8688,0 151.2101,-33.8690,0 1.2.3,-33.0,0\n");
