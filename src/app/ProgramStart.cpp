@@ -13,6 +13,8 @@ Program startProgram(const QString &programFolder, UserDialogs &dialogs,
     const QString dataFolder = programDataFolder(programFolder, writable);
     program.window = std::make_unique<TMainForm>(
         *program.data, dialogs, programFolder, dataFolder, std::move(openDocument));
+    program.trackMap = std::make_unique<TTrackForm>(dialogs, dataFolder);
+    program.window->setTrackForm(program.trackMap.get());
     program.trackLap = std::make_unique<TTrackLapForm>(dialogs, dataFolder);
     program.window->setTrackLapForm(program.trackLap.get());
     guarded(dialogs, [&] { program.data->DataModuleCreate(programFolder, writable); });

@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "session/ProgramDataFolder.h"
 #include "session/TKRO_Data.h"
+#include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
 
 #include <memory>
@@ -17,14 +18,16 @@ struct Program
     /// Declared first, so the windows and the logs go before it.
     std::unique_ptr<TKRO_Data> data;
     /// Declared before the main window, which sends them laps until it goes.
+    std::unique_ptr<TTrackForm> trackMap;
     std::unique_ptr<TTrackLapForm> trackLap;
     std::unique_ptr<TMainForm> window;
 };
 
-/// Start-up: the main window, the track lap window, then the data module over \a programFolder (its "Data" folder
-/// or, when \a writable refuses that, the user's application-data folder). A data module
-/// that fails to start is reported through \a dialogs and the program runs on with what it
-/// loaded: logs still open and save. The window is not shown yet.
+/// Start-up: the main window, the track map editor, the track lap window, then the data
+/// module over \a programFolder (its "Data" folder or, when \a writable refuses that, the
+/// user's application-data folder). A data module that fails to start is reported through
+/// \a dialogs and the program runs on with what it loaded: logs still open and save. No
+/// window is shown yet.
 Program startProgram(const QString &programFolder, UserDialogs &dialogs,
     const FolderWritable &writable, DocumentOpener openDocument);
 

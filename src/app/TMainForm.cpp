@@ -13,11 +13,13 @@
 #include "session/SessionFileName.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
+#include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
 #include "track/widgets/TrackMapView.h"
 #include "ui/BusyCursor.h"
 #include "ui/ChannelGridModel.h"
 #include "ui/ChartView.h"
+#include "ui/ProgressBarBinding.h"
 #include "ui/HandlerGuard.h"
 #include "ui/ToolWindow.h"
 #include "ui/UserDialogs.h"
@@ -328,23 +330,7 @@ void TMainForm::buildLayout()
     m_progressBar = new QProgressBar;
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setTextVisible(false);
-    connect(&m_progress, &ProgressModel::changed, m_progressBar, [this] {
-        // The bar shows at most kProgressSteps steps: no bar is wider in pixels, and a step
-        // per record would repaint the bar 180,000 times in one open. An empty range would
-        // show Qt's busy animation, so no work shows as an empty bar.
-        constexpr qint64 kProgressSteps = 1000;
-        const qint64 maximum = m_progress.maximum();
-        const qint64 scale = (maximum + kProgressSteps - 1) / kProgressSteps;
-        if (scale == 0) {
-            m_progressBar->setRange(0, 1);
-            m_progressBar->setValue(0);
-            return;
-        }
-        m_progressBar->setRange(0, int(maximum / scale));
-        m_progressBar->setValue(int(std::clamp<qint64>(m_progress.position(), 0, maximum) / scale));
-    });
-    m_progressBar->setRange(0, 1);
-    m_progressBar->setValue(0);
+    bindProgressBar(*m_progressBar, m_progress);
     rightLayout->addWidget(m_progressBar);
 
     splitter->addWidget(left);
@@ -445,7 +431,8 @@ void TMainForm::buildMenus()
         [this] { Clearalllogs1Click(); });
 
     QMenu *maps = menuBar()->addMenu(QStringLiteral("Maps"));
-    addItem(maps, "TrackMap1", QStringLiteral("Track Map Editor"));
+    onTriggered(addItem(maps, "TrackMap1", QStringLiteral("Track Map Editor")),
+        [this] { TrackMap1Click(); });
     onTriggered(addItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map")), [this] {
         if (m_trackLap)
             showToolWindow(*m_trackLap);
@@ -489,8 +476,12 @@ void TMainForm::buildMenus()
         [this] { RemoveRaceLine1Click(); });
     popupItem("SetChartSpan1", QStringLiteral("Set Display Options"), true);
     m_popup->addSeparator();
-    popupItem("ImportasInsideTrackMap1", QStringLiteral("Import as Inside Track Map"), false);
-    popupItem("ImportasOutsideTrackMap1", QStringLiteral("Import as Outside Track Map"), false);
+    onTriggered(
+        popupItem("ImportasInsideTrackMap1", QStringLiteral("Import as Inside Track Map"), false),
+        [this] { ImportasInsideTrackMap1Click(); });
+    onTriggered(
+        popupItem("ImportasOutsideTrackMap1", QStringLiteral("Import as Outside Track Map"), false),
+        [this] { ImportasOutsideTrackMap1Click(); });
     onTriggered(popupItem("SaveLogfile2", QStringLiteral("Save Log file"), true),
         [this] { SaveLogFile1Click(); });
 }
@@ -680,6 +671,39 @@ void TMainForm::setLogEntriesEnabled(bool on)
 void TMainForm::setTrackLapForm(TTrackLapForm *form)
 {
     m_trackLap = form;
+}
+
+void TMainForm::setTrackForm(TTrackForm *form)
+{
+    m_trackMap = form;
+    connect(form, &TTrackForm::closed, this, [this] { setTrackImportsEnabled(false); });
+}
+
+void TMainForm::setTrackImportsEnabled(bool on)
+{
+    for (const char *name : { "ImportasInsideTrackMap1", "ImportasOutsideTrackMap1" })
+        findChild<QAction *>(QString::fromLatin1(name))->setEnabled(on);
+}
+
+void TMainForm::TrackMap1Click()
+{
+    if (!m_trackMap)
+        return;
+    if (!m_trackMap->isVisible())
+        showToolWindow(*m_trackMap);
+    setTrackImportsEnabled(true);
+}
+
+void TMainForm::ImportasInsideTrackMap1Click()
+{
+    if (TKROData *log = logAt(SelectedLog); log && m_trackMap)
+        m_trackMap->ImportinsidefromSelectedLap(log->LogData());
+}
+
+void TMainForm::ImportasOutsideTrackMap1Click()
+{
+    if (TKROData *log = logAt(SelectedLog); log && m_trackMap)
+        m_trackMap->ImportOutsidefromSelectedLap(log->LogData());
 }
 
 void TMainForm::AddRaceLineData1Click()

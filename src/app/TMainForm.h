@@ -33,6 +33,7 @@ class LimitedTextEdit;
 class LogChartSeries;
 class TKROData;
 class TKRO_Data;
+class TTrackForm;
 class TTrackLapForm;
 class UserDialogs;
 
@@ -85,6 +86,13 @@ public:
     /// lap window, in the log's colour.
     void AddRaceLineData1Click();
     void RemoveRaceLine1Click();
+    /// "Track Map Editor": shows the editor unless it is showing and enables the two
+    /// import entries.
+    void TrackMap1Click();
+    /// "Import as Inside/Outside Track Map": the selected log, as it shows now (one lap
+    /// when a lap is ticked), becomes that edge of the editor's map.
+    void ImportasInsideTrackMap1Click();
+    void ImportasOutsideTrackMap1Click();
 
     // Chart cursor
 
@@ -142,6 +150,9 @@ public:
     void setChartSeries(LogChartSeries *series) { m_chartSeries = series; }
     /// The track lap window that "Show Track Map" shows and race lines go to; not owned.
     void setTrackLapForm(TTrackLapForm *form);
+    /// The track map editor that "Track Map Editor" shows and laps are imported into as
+    /// edges; not owned. Closing it disables the two import entries again.
+    void setTrackForm(TTrackForm *form);
 
     // Models of the controls
     ChannelGrid &StringGrid1() { return m_grid; }
@@ -165,6 +176,7 @@ private:
     void unSortData();
     void resetProgress();
     void setLogEntriesEnabled(bool on);
+    void setTrackImportsEnabled(bool on);
     void openUserGuide(const QString &name);
     void removeLapPages(int tag);
     /// The grid's current cell as (column, row).
@@ -187,6 +199,7 @@ private:
     QTabWidget *m_pageControl2 = nullptr;
     QTableView *m_gridView = nullptr;
     QPointer<TTrackLapForm> m_trackLap;
+    QPointer<TTrackForm> m_trackMap;
     bool m_namesFitPending = false;
     QPushButton *m_applySelection = nullptr;
     QWidget *m_sessionInfo = nullptr;

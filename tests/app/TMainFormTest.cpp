@@ -8,6 +8,8 @@
 #include "session/SessionColumns.h"
 #include "session/TKROData.h"
 #include "session/TKRO_Data.h"
+#include "track/MapTable.h"
+#include "track/widgets/TTrackLapForm.h"
 #include "track/widgets/TrackMapView.h"
 #include "ui/ScriptedUserDialogs.h"
 
@@ -59,7 +61,8 @@ void writeSessionLog(const QString &path, std::initializer_list<int> laps)
     table.saveToFile(path);
 }
 
-// A session log with three numeric channels and a text one, three data rows.
+// A session log with three numeric channels and a text one, three data rows at three
+// positions.
 void writeChannelLog(const QString &path)
 {
     RecordTable table;
@@ -76,6 +79,8 @@ void writeChannelLog(const QString &path)
         table.fieldByName("RPM").setReal(1000 * reading);
         table.fieldByName("Speed").setReal(10 * reading);
         table.fieldByName("Temp").setReal(80 + reading);
+        table.fieldByName("GPSLong").setInteger(151000000 + 10 * reading);
+        table.fieldByName("GPSLat").setInteger(-33000000 + 10 * (reading % 2));
         table.fieldByName("Note").setText("n");
         table.Post();
     }
@@ -732,6 +737,7 @@ TEST_F(TMainFormTest, RaceLinesOfTheSelectedLogGoToTheTrackLapWindowAndLeaveWith
     const auto *second = qobject_cast<QCPCurve *>(map.plottable(3));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->scatterStyle().brush().color(), QColor::fromRgb(logColour(2)));
+    EXPECT_EQ(second->dataCount(), 3);
     trigger("RemoveRaceLine1");
     EXPECT_EQ(map.plottableCount(), 3);
 
@@ -747,5 +753,81 @@ TEST_F(TMainFormTest, RaceLinesOfTheSelectedLogGoToTheTrackLapWindowAndLeaveWith
     EXPECT_EQ(map.plottableCount(), 3);
     window().ClearLogs();
     EXPECT_EQ(map.plottableCount(), 2);
+    EXPECT_TRUE(errors().isEmpty());
+}
+
+TEST_F(TMainFormTest, TheTrackMapEditorTakesTheSelectedLogsAsEdgesWhileItIsOpen)
+{
+    openChannelLogs(1);
+    EXPECT_FALSE(action("ImportasInsideTrackMap1")->isEnabled());
+    trigger("TrackMap1");
+    EXPECT_TRUE(started.trackMap->isVisible());
+    EXPECT_TRUE(action("ImportasInsideTrackMap1")->isEnabled());
+    EXPECT_TRUE(action("ImportasOutsideTrackMap1")->isEnabled());
+
+    clickCell(1, rowOf("RPM"));
+    trigger("ImportasInsideTrackMap1");
+    EXPECT_EQ(started.trackMap->MapTable.recordCount(), 3);
+    EXPECT_EQ(started.trackMap->TrackMap().edgePointCount(0), 3);
+    EXPECT_TRUE(errors().isEmpty());
+
+    started.trackMap->close();
+    EXPECT_FALSE(action("ImportasInsideTrackMap1")->isEnabled());
+    EXPECT_FALSE(action("ImportasOutsideTrackMap1")->isEnabled());
+}
+
+TEST_F(TMainFormTest, TheCursorMovesEveryLogAndMarksTheirPositionsOnTheMap)
+{
+    RecordTable map;
+    defineMapTable(map);
+    map.open();
+    for (int k = 1; k <= 3; ++k) {
+        map.Append();
+        map.fieldByName(MapColumn::ReadingID).setInteger(k);
+        map.fieldByName(MapColumn::InsideLong).setReal(151000000 + 10 * k);
+        map.fieldByName(MapColumn::InsideLat).setReal(-33000000 + 5 * k);
+        map.Post();
+    }
+    saveMapFile(map, file("Data/circuit.map"));
+    dialogs.answerOpenFile(file("Data/circuit.map"));
+    started.trackLap->findChild<QAction *>("OpenTrackFile1")->trigger();
+
+    openChannelLogs(2);
+    chartCell(1, rowOf("RPM"));
+    chartCell(2, rowOf("RPM"));
+    auto &plot = *widget<QCustomPlot>("LogChart");
+    plot.replot();
+    const QRect area = plot.axisRect()->rect();
+    const auto move = [&](QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton, buttons, {});
+        QApplication::sendEvent(&plot, &event);
+    };
+    const int atTwo = int(plot.xAxis->coordToPixel(2));
+
+    move({ atTwo, area.center().y() }, Qt::NoButton);
+    EXPECT_EQ(window().StringGrid1().cell(1, rowOf("RPM")), "2000");
+    EXPECT_EQ(window().StringGrid1().cell(2, rowOf("RPM")), "2000");
+    EXPECT_EQ(window().CrshairX, atTwo);
+    EXPECT_TRUE(window().chart().view().hairLineShown());
+    const TrackMapView &track = started.trackLap->TrackMap();
+    ASSERT_EQ(track.positionDots().size(), 2u);
+    for (int c : { 1, 2 }) {
+        const QCPItemTracer *dot = track.positionDots()[size_t(c - 1)];
+        EXPECT_EQ(dot->brush().color(), QColor::fromRgb(logColour(c))) << c;
+        EXPECT_EQ(dot->position->coords(), QPointF(151000020, -33000000)) << c;
+        EXPECT_EQ(dot->size(), 10) << c;
+    }
+
+    // A press takes the hair line away; moving with a button held or onto the plot's
+    // border draws none.
+    QTest::mousePress(&plot, Qt::LeftButton, {}, { atTwo, area.center().y() });
+    QTest::mouseRelease(&plot, Qt::LeftButton, {}, { atTwo, area.center().y() });
+    EXPECT_FALSE(window().chart().view().hairLineShown());
+    EXPECT_EQ(window().CrshairX, 999999);
+    move({ atTwo + 20, area.center().y() }, Qt::LeftButton);
+    move({ area.left(), area.center().y() }, Qt::NoButton);
+    move({ atTwo, area.bottom() }, Qt::NoButton);
+    EXPECT_FALSE(window().chart().view().hairLineShown());
+    EXPECT_EQ(window().CrshairX, 999999);
     EXPECT_TRUE(errors().isEmpty());
 }

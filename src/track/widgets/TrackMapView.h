@@ -88,7 +88,7 @@ public:
     /// units) in their colours, redrawing their layer only. They stay at those positions,
     /// through zoom and pan, until the next call.
     void showPositionDots(const std::vector<std::pair<QPointF, QColor>> &positions);
-    int positionDotCount() const { return int(m_dots.size()); }
+    const std::vector<QCPItemTracer *> &positionDots() const { return m_dots; }
 
     // View
 
