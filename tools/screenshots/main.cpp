@@ -2,10 +2,12 @@
 // the windows without a display: `zel-screenshots PROGRAM_FOLDER OUT_FOLDER LOG...` opens
 // the session logs in the main window as a user would, charts three channels of each, and
 // saves one picture per state (separated axes, then overlaid), then the timing page, the track
-// lap window with the demo circuit's map, sector lines and the logs' race lines (when
-// PROGRAM_FOLDER/Data holds "Demo Circuit.map" and "Demo Circuit.Prc"), and the about box.
+// lap window with the demo circuit's map, sector lines and the logs' race lines and the track
+// map editor with the same map and lines (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
+// and "Demo Circuit.Prc"), and the about box.
 #include "app/AboutBox.h"
 #include "app/ProgramStart.h"
+#include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
 #include "ui/ScriptedUserDialogs.h"
 
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTableView>
@@ -101,6 +104,17 @@ int main(int argc, char **argv)
             trigger(window, "AddRaceLineData1");
         }
         ok = save(trackLap, args[1] + QStringLiteral("/track-lap.png")) && ok;
+        trackLap.close();
+
+        zel::TTrackForm &editor = *program.trackMap;
+        trigger(window, "TrackMap1");
+        dialogs.answerOpenFile(map);
+        editor.findChild<QAction *>(QStringLiteral("OpenTrackFile1"))->trigger();
+        dialogs.answerOpenFile(sectors);
+        if (auto *open = editor.findChild<QPushButton *>(QStringLiteral("OpenSectorFile")))
+            open->click();
+        ok = save(editor, args[1] + QStringLiteral("/track-map-editor.png")) && ok;
+        editor.close();
     }
     zel::AboutBox about(&window);
     about.show();
