@@ -42,38 +42,40 @@ bool MapRows::hasPosition(const Row &row, const SideColumns &side)
     return number(row, side.longitude) != 0.0 || number(row, side.latitude) != 0.0;
 }
 
+bool MapRows::before(const Row &a, const Row &b) const
+{
+    // Rows without a point number come first, as the table's index puts empty cells.
+    const bool aHas = a.present[size_t(m_id)];
+    const bool bHas = b.present[size_t(m_id)];
+    if (aHas != bHas)
+        return bHas;
+    return aHas && a.values[size_t(m_id)] < b.values[size_t(m_id)];
+}
+
 void MapRows::sortById()
 {
-    // Rows without a point number come first, as the table's index puts empty cells; rows
-    // with equal numbers keep their order.
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row &a, const Row &b) {
-        const bool aHas = a.present[size_t(m_id)];
-        const bool bHas = b.present[size_t(m_id)];
-        if (aHas != bHas)
-            return bHas;
-        return aHas && a.values[size_t(m_id)] < b.values[size_t(m_id)];
-    });
-    m_rowById.clear();
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        // Of two rows with the same number (only a foreign file has them) the first is used.
-        const double id = m_rows[i].values[size_t(m_id)];
-        if (m_rows[i].present[size_t(m_id)] && !m_rowById.contains(id))
-            m_rowById.insert(id, i);
-    }
+    // Rows with equal numbers (only a foreign file has them) keep their order. The rows
+    // stay in this order from here on: every change keeps it.
+    const auto less = [this](const Row &a, const Row &b) { return before(a, b); };
+    if (!std::is_sorted(m_rows.begin(), m_rows.end(), less))
+        std::stable_sort(m_rows.begin(), m_rows.end(), less);
 }
 
 void MapRows::setPoint(qint64 k, TrackSide side, double x, double y)
 {
-    auto found = m_rowById.constFind(double(k));
-    if (found == m_rowById.constEnd()) {
-        Row row { std::vector<double>(size_t(m_columnCount)),
-            std::vector<unsigned char>(size_t(m_columnCount)) };
-        row.values[size_t(m_id)] = double(k);
-        row.present[size_t(m_id)] = 1;
-        m_rows.push_back(std::move(row));
-        found = m_rowById.insert(double(k), m_rows.size() - 1);
-    }
-    Row &row = m_rows[*found];
+    // Points come in rising order, so a new row nearly always goes at the end. Of two rows
+    // with the same number the first is used.
+    Row key { std::vector<double>(size_t(m_columnCount)),
+        std::vector<unsigned char>(size_t(m_columnCount)) };
+    key.values[size_t(m_id)] = double(k);
+    key.present[size_t(m_id)] = 1;
+    const auto less = [this](const Row &a, const Row &b) { return before(a, b); };
+    auto found = m_rows.empty() || before(m_rows.back(), key)
+        ? m_rows.end()
+        : std::lower_bound(m_rows.begin(), m_rows.end(), key, less);
+    if (found == m_rows.end() || before(key, *found))
+        found = m_rows.insert(found, std::move(key));
+    Row &row = *found;
     const SideColumns &target = columns(side);
     for (const auto &[column, value] :
         { std::pair { target.longitude, x }, { target.latitude, y }, { target.altitude, 0.0 } }) {
@@ -96,7 +98,6 @@ void MapRows::clearSideAfter(qint64 k, TrackSide side)
         }
         return !hasPosition(row, other);
     });
-    sortById();
 }
 
 void MapRows::dropIncompleteRows()
@@ -104,12 +105,10 @@ void MapRows::dropIncompleteRows()
     std::erase_if(m_rows, [this](const Row &row) {
         return number(row, m_inside.longitude) == 0.0 || number(row, m_outside.longitude) == 0.0;
     });
-    sortById();
 }
 
 void MapRows::fillForward(TrackSide side)
 {
-    sortById();
     for (const int column : { columns(side).longitude, columns(side).latitude }) {
         double last = 0.0;
         for (Row &row : m_rows) {
@@ -126,7 +125,6 @@ void MapRows::fillForward(TrackSide side)
 
 void MapRows::writeTo(RecordTable &map)
 {
-    sortById();
     // The rows go into a table of the same columns first, so that map changes in one step
     // (its rows change hands) and is left as it was when building them fails.
     RecordTable built;

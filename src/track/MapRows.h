@@ -55,6 +55,7 @@ private:
     }
     static double number(const Row &row, int column);
     static bool hasPosition(const Row &row, const SideColumns &side);
+    bool before(const Row &a, const Row &b) const;
     void sortById();
 
     int m_id = -1;
@@ -62,7 +63,6 @@ private:
     SideColumns m_outside {};
     int m_columnCount = 0;
     std::vector<Row> m_rows;
-    QHash<double, size_t> m_rowById;
 };
 
 } // namespace zel

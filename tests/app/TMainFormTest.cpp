@@ -736,7 +736,8 @@ TEST_F(TMainFormTest, RaceLinesOfTheSelectedLogGoToTheTrackLapWindowAndLeaveWith
     ASSERT_EQ(map.plottableCount(), 4);
     const auto *second = qobject_cast<QCPCurve *>(map.plottable(3));
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->scatterStyle().brush().color(), QColor::fromRgb(logColour(2)));
+    EXPECT_EQ(second->scatterStyle().pixmap().toImage().pixelColor(0, 0),
+        QColor::fromRgb(logColour(2)));
     EXPECT_EQ(second->dataCount(), 3);
     trigger("RemoveRaceLine1");
     EXPECT_EQ(map.plottableCount(), 3);

@@ -337,8 +337,13 @@ void TTrackForm::importPathFile(TrackSide side)
         showMapAfresh();
         throw;
     }
-    if (edge.points == 0)
-        return; // nothing read: the map and its view stay as they were
+    if (edge.points == 0) {
+        // Nothing read: the map and its view stay as they were, and the user learns why.
+        m_dialogs.warning(QStringLiteral("The path file \"%1\" holds no points after a "
+                                         "<coordinates> line; the track map is unchanged.")
+                              .arg(QDir::toNativeSeparators(*path)));
+        return;
+    }
     m_view->showMap(MapTable);
     m_view->setView(viewAfterPathImport(before, edge.box));
     m_view->replot();

@@ -450,7 +450,7 @@ TEST_F(TTrackFormTest, PathImportsFillTheViewAndWaitForClearingAfterAMapIsOpened
 
 TEST_F(TTrackFormTest, BadFilesAreReportedAndChangeNothing)
 {
-    // A path file without points changes neither the map nor the view.
+    // A path file without points changes neither the map nor the view, and says so.
     const MapRange shown = form.TrackMap().view();
     const QString empty = file(QStringLiteral("empty.txt"));
     writeText(empty, "<kml><name>Lap 2</name></kml>\n");
@@ -458,7 +458,9 @@ TEST_F(TTrackFormTest, BadFilesAreReportedAndChangeNothing)
     trigger("ImportInsidefromGooglePathFile1");
     EXPECT_EQ(form.TrackMap().view(), shown);
     EXPECT_FALSE(form.MapTable.isOpen());
-    EXPECT_EQ(dialogs.shown().size(), 1);
+    ASSERT_EQ(dialogs.shown().size(), 2);
+    EXPECT_EQ(dialogs.shown()[1].kind, DialogKind::Warning);
+    EXPECT_TRUE(dialogs.shown()[1].text.contains(QStringLiteral("holds no points")));
 
     // A coordinate that is not a number: the points before it stay.
     const QString path = file(QStringLiteral("broken.txt"));

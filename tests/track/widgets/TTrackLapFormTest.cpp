@@ -57,8 +57,10 @@ TEST_F(TTrackLapFormTest, RaceLinesShowOncePerLapAndGoAgain)
     const auto *first = qobject_cast<QCPCurve *>(plot.plottable(2));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->dataCount(), 30);
-    EXPECT_EQ(first->scatterStyle().brush().color(), QColor(Qt::blue));
-    EXPECT_EQ(first->scatterStyle().size(), 2);
+    // Each point a disc of 2 by 2 pixels in the lap's colour.
+    const QPixmap disc = first->scatterStyle().pixmap();
+    EXPECT_EQ(disc.size(), QSize(2, 2));
+    EXPECT_EQ(disc.toImage().pixelColor(1, 1), QColor(Qt::blue));
     EXPECT_EQ(first->lineStyle(), QCPCurve::lsNone);
 
     form.AddRaceline(logs.grid, 2, Qt::green);
