@@ -1,6 +1,7 @@
 // Track maps with a long session log handed in as a lap (180,001 rows of GPS positions
-// driving round a circuit many times): building a map edge from it, and drawing two race
-// lines of it on the map. Run offscreen: QT_QPA_PLATFORM=offscreen.
+// driving round a circuit many times): building a map edge from it, adding two race lines
+// of it to a map and drawing them, and redrawing that map. Run offscreen:
+// QT_QPA_PLATFORM=offscreen.
 #include "session/RecordTable.h"
 #include "track/MapEdgeImport.h"
 #include "track/MapTable.h"
@@ -75,5 +76,21 @@ void BM_TwoRaceLinesDrawn(benchmark::State &state)
     }
 }
 BENCHMARK(BM_TwoRaceLinesDrawn)->Unit(benchmark::kMillisecond);
+
+// Redrawing a map that shows both race lines (a resize, a zoom, a pan step).
+void BM_MapWithTwoRaceLinesRedrawn(benchmark::State &state)
+{
+    RecordTable second;
+    fillLap(second);
+    QCustomPlot plot;
+    plot.resize(800, 700);
+    TrackMapView view(plot, {});
+    view.addRaceLine(lap(), Qt::blue);
+    view.addRaceLine(second, Qt::red);
+    view.showAll();
+    for (auto _ : state)
+        plot.replot();
+}
+BENCHMARK(BM_MapWithTwoRaceLinesRedrawn)->Unit(benchmark::kMillisecond);
 
 } // namespace

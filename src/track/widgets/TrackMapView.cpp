@@ -28,10 +28,10 @@ namespace {
 
 void setPoints(QCPCurve &curve, const QList<QPointF> &points)
 {
-    QVector<QCPCurveData> data;
-    data.reserve(points.size());
+    QVector<QCPCurveData> data(points.size());
+    QCPCurveData *out = data.data();
     for (qsizetype i = 0; i < points.size(); ++i)
-        data.append(QCPCurveData(double(i), points[i].x(), points[i].y()));
+        out[i] = QCPCurveData(double(i), points[i].x(), points[i].y());
     curve.data()->set(data, true);
 }
 
