@@ -36,6 +36,8 @@ public:
 
     ChartAxis *axisOf(int row) const;
     ChartSeries *seriesOf(int column, int row) const;
+    /// Every series with its grid cell (column, row).
+    const std::map<std::pair<int, int>, ChartSeries *> &allSeries() const { return m_series; }
 
     /// Adds the axis of channel row \a row, with the presets of log column \a column, unless
     /// the row has one or \a log's table has no numeric column of that name. Overlaid axes

@@ -7,6 +7,7 @@
 #include "app/LimitedTextEdit.h"
 #include "app/LogChartSeries.h"
 #include "app/TimingTreeView.h"
+#include "session/ChartableColumn.h"
 #include "session/ControlsDisabled.h"
 #include "session/LapCheckList.h"
 #include "session/LogColours.h"
@@ -275,6 +276,8 @@ void TMainForm::buildLayout()
     m_applySelection = new QPushButton(QStringLiteral("Apply Selection"));
     m_applySelection->setObjectName(QStringLiteral("Button2"));
     m_applySelection->setEnabled(false);
+    connectGuarded(m_dialogs, m_applySelection, &QPushButton::clicked, this,
+        [this] { Button2Click(); });
     lapLayout->addWidget(lapTabs);
     lapLayout->addWidget(m_applySelection);
     m_pageControl2->addTab(lapPage, QStringLiteral("Lap Selection"));
@@ -461,15 +464,20 @@ void TMainForm::buildMenus()
         return action;
     };
     popupItem("RemoveLog1", QStringLiteral("Remove Log"), true)->setVisible(false);
-    popupItem("UnSortData1", QStringLiteral("Un-Sort Data"), true);
+    onTriggered(popupItem("UnSortData1", QStringLiteral("Un-Sort Data"), true),
+        [this] { UnSortData1Click(); });
     onTriggered(popupItem("AddtoChart1", QStringLiteral("Add to Chart"), false),
         [this] { AddtoChart1Click(); });
     onTriggered(popupItem("RemovefromChart1", QStringLiteral("Remove from Chart"), false),
         [this] { RemovefromChart1Click(); });
-    popupItem("SmoothenData1", QStringLiteral("Smoothen Channel - Level 1 "), false);
-    popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false);
-    popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false);
-    popupItem("SortonthisChannel1", QStringLiteral("Sort on selected Channel"), false);
+    onTriggered(popupItem("SmoothenData1", QStringLiteral("Smoothen Channel - Level 1 "), false),
+        [this] { SmoothenData(3); });
+    onTriggered(popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false),
+        [this] { SmoothenData(2); });
+    onTriggered(popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false),
+        [this] { SmoothenData(1); });
+    onTriggered(popupItem("SortonthisChannel1", QStringLiteral("Sort on selected Channel"), false),
+        [this] { SortonthisChannel1Click(); });
     onTriggered(popupItem("AddRaceLineData1", QStringLiteral("Add Race Line Data"), false),
         [this] { AddRaceLineData1Click(); });
     onTriggered(popupItem("RemoveRaceLine1", QStringLiteral("Remove Race Line"), false),
@@ -542,10 +550,17 @@ void TMainForm::OpenLogFile(const QString &LogFileName)
             resetProgress();
             throw;
         }
+        connectLog(*log);
         log.release()->setParent(this);
         SortLogs();
     }
     resetProgress();
+}
+
+void TMainForm::connectLog(TKROData &log)
+{
+    connectGuarded(m_dialogs, &log, &TKROData::OnLapSelected, this,
+        [this](int lap) { OnLapSelected(lap); });
 }
 
 void TMainForm::OpenLogAsLapsClick()
@@ -600,24 +615,115 @@ void TMainForm::OpenLogAsLapsClick()
     list->setItems(laps);
 
     DefaultSort = QStringLiteral("LapID");
-    unSortData();
+    UnSortData1Click();
     m_pageControl2->setCurrentIndex(2);
+}
+
+void TMainForm::reorderLogs(const QString &column)
+{
+    // The series take the new X first, then every log takes the new order (the series
+    // follow their tables' views).
+    for (const auto &[cell, series] : m_channelChart->allSeries()) {
+        TKROData *log = logAt(cell.first);
+        if (!log || !isChartableColumn(log->LogData(), column))
+            continue;
+        log->setDisableComponents(true);
+        m_channelChart->view().setSeriesX(series, column);
+        log->setDisableComponents(false);
+    }
+    for (int c = 1; c < m_grid.colCount(); ++c) {
+        TKROData *log = logAt(c);
+        if (!log || log->LogData().findColumn(column) < 0)
+            continue;
+        log->setDisableComponents(true);
+        log->setXLabels(column);
+        log->LogData().SortOn(column);
+        log->setDisableComponents(false);
+    }
+    m_gridView->viewport()->update();
 }
 
 void TMainForm::SortLogs()
 {
-    for (int c = 1; c < m_grid.colCount(); ++c) {
-        if (TKROData *log = logAt(c); log && log->LogData().findColumn(XLabels) >= 0) {
-            log->setXLabels(XLabels);
-            log->LogData().SortOn(XLabels);
-        }
+    reorderLogs(XLabels);
+}
+
+void TMainForm::SortonLapID()
+{
+    XLabels = QStringLiteral("LapID");
+    reorderLogs(XLabels);
+}
+
+void TMainForm::SortonthisChannel1Click()
+{
+    const auto [c, r] = currentCell();
+    TKROData *log = logAt(c);
+    // Only a channel of numbers can order the logs and serve as X.
+    if (r <= 0 || !log || !isChartableColumn(log->LogData(), m_grid.cell(0, r)))
+        return;
+    XLabels = m_grid.cell(0, r);
+    reorderLogs(XLabels);
+}
+
+void TMainForm::UnSortData1Click()
+{
+    XLabels = DefaultSort;
+    reorderLogs(XLabels);
+}
+
+void TMainForm::OnLapSelected(int LapNumber)
+{
+    if (LapNumber >= 0)
+        SortonLapID();
+}
+
+void TMainForm::SmoothenData(int filterLevel)
+{
+    const auto [c, r] = currentCell();
+    if (ChartSeries *series = c > 0 ? m_channelChart->seriesOf(c, r) : nullptr) {
+        m_channelChart->view().smoothenSeries(series, filterLevel);
+        m_channelChart->view().replot();
     }
 }
 
-void TMainForm::unSortData()
+void TMainForm::Button2Click()
 {
-    XLabels = DefaultSort;
+    if (!LapMode || XTab < 0)
+        return;
+    LapCheckList *list = m_lapPages.list(XTab);
+    if (!list)
+        return;
+    const BusyCursor busy;
+    ClearLogs();
+    RecordTable &source = m_data.LogDataTable();
+    const QString title = QFileInfo(m_lapFileName).fileName();
+    for (int i = 0; i < list->items().size(); ++i) {
+        if (!list->checked(i))
+            continue;
+        // Entries read "Lap " and the lap number.
+        const int lap = list->items()[i].mid(4).toInt();
+        auto log = std::make_unique<TKROData>();
+        log->setXLabels(XLabels);
+        log->setSDLogFile(&LogFile1);
+        log->setPageControl(&m_lapPages);
+        log->setStringGrid(&m_grid);
+        log->setTimeDataView(&m_tree);
+        log->setDisableComponents(true);
+        log->setExLogData(&source);
+        log->setDisableComponents(false);
+        log->setLogProgress(&m_progress);
+        {
+            const ControlsDisabled quiet(source);
+            log->OpenLogAsLaps(title + QStringLiteral(" - Lap: ") + QString::number(lap), lap);
+        }
+        connectLog(*log);
+        log.release()->setParent(this);
+    }
+    // The source table keeps the whole file for the next selection.
+    source.setFiltered(false);
     SortLogs();
+    resetProgress();
+    m_pageControl2->setCurrentIndex(0);
 }
 
 void TMainForm::removeLapPages(int tag)

@@ -94,6 +94,22 @@ public:
     void ImportasInsideTrackMap1Click();
     void ImportasOutsideTrackMap1Click();
 
+    // Laps, sorting, smoothing
+
+    /// A log's lap was ticked (its number) or unticked (-1): a tick orders every log by LapID.
+    void OnLapSelected(int LapNumber);
+    /// "Apply Selection" (lap mode): one log column per ticked lap of the file opened as
+    /// separate laps, titled with the file name, " - Lap: " and the lap number.
+    void Button2Click();
+    void SortonLapID();
+    /// "Sort on selected Channel": the current row's channel becomes every series' X and
+    /// every log's order.
+    void SortonthisChannel1Click();
+    /// "Un-Sort Data": back to DefaultSort.
+    void UnSortData1Click();
+    /// The smoothing entries: the current cell's series smoothed with \a filterLevel.
+    void SmoothenData(int filterLevel);
+
     // Chart cursor
 
     /// The mouse moved over the chart: with no button held and inside the plot area, the
@@ -173,7 +189,9 @@ private:
     QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     template <typename Handler> void onTriggered(QAction *action, Handler handler);
     void SortLogs();
-    void unSortData();
+    /// Every series takes \a column as X and every log takes its order.
+    void reorderLogs(const QString &column);
+    void connectLog(TKROData &log);
     void resetProgress();
     void setLogEntriesEnabled(bool on);
     void setTrackImportsEnabled(bool on);

@@ -4,6 +4,7 @@
 #include "ui/ChartBandAxis.h"
 #include "ui/ChartBandTicker.h"
 #include "ui/ChartGestures.h"
+#include "ui/SeriesSmoothing.h"
 
 #include <algorithm>
 #include <numeric>
@@ -184,6 +185,12 @@ void ChartView::setSeriesX(ChartSeries *series, const QString &xColumn)
 void ChartView::setSeriesColour(ChartSeries *series, const QColor &colour)
 {
     series->colour = colour;
+    placePlottable(*series);
+}
+
+void ChartView::smoothenSeries(ChartSeries *series, int filterLevel)
+{
+    smoothenValues(series->data.values, filterLevel);
     placePlottable(*series);
 }
 

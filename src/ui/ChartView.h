@@ -110,6 +110,9 @@ public:
     /// Takes X from another column of the series' table and rebuilds the series.
     void setSeriesX(ChartSeries *series, const QString &xColumn);
     void setSeriesColour(ChartSeries *series, const QColor &colour);
+    /// Smooths the chart's copy of the series' Y values (smoothenValues); its table is not
+    /// touched, and the next rebuild from the table brings the raw values back.
+    void smoothenSeries(ChartSeries *series, int filterLevel);
     void removeSeries(ChartSeries *series);
     const std::vector<std::unique_ptr<ChartSeries>> &series() const { return m_series; }
 

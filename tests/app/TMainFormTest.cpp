@@ -832,3 +832,96 @@ TEST_F(TMainFormTest, TheCursorMovesEveryLogAndMarksTheirPositionsOnTheMap)
     EXPECT_EQ(window().CrshairX, 999999);
     EXPECT_TRUE(errors().isEmpty());
 }
+
+TEST_F(TMainFormTest, AppliedLapSelectionOpensOneColumnPerTickedLap)
+{
+    const struct
+    {
+        std::initializer_list<int> laps;
+        std::vector<int> ticked; // entries of the lap list
+        QStringList titles;
+    } cases[] = {
+        { { 1, 1, 2, 3 }, { 1, 3 }, { "laps.kro - Lap: 1", "laps.kro - Lap: 3" } },
+        { { 2, 5, 5, 9 }, { 2 }, { "laps.kro - Lap: 5" } }, // numbered with gaps
+    };
+    for (const auto &c : cases) {
+        writeSessionLog(file("Data/laps.kro"), c.laps);
+        openAsLaps(file("Data/laps.kro"));
+        LapCheckList &list = *window().YLists[0];
+        for (int entry : c.ticked)
+            list.setChecked(entry, true);
+        widget<QPushButton>("Button2")->click();
+        ASSERT_EQ(window().StringGrid1().colCount(), int(c.titles.size()) + 1);
+        for (int column = 1; column <= c.titles.size(); ++column)
+            EXPECT_EQ(window().StringGrid1().cell(column, 0), c.titles[column - 1]);
+        EXPECT_EQ(window().StringGrid1().cell(0, 0), QString::number(c.titles.size()));
+        EXPECT_EQ(window().XLabels, "LapID");
+        EXPECT_EQ(widget<QTabWidget>("PageControl2")->currentIndex(), 0);
+        // The lap list stays for another selection.
+        EXPECT_EQ(window().PageControl3().count(), 1);
+        trigger("Clearalllogs1");
+    }
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, SortingOnAChannelReplotsEverySeriesAgainstItAndUnSortingRestores)
+{
+    openChannelLogs(2);
+    chartCell(1, rowOf("Speed"));
+    chartCell(2, rowOf("Speed"));
+    clickCell(1, rowOf("RPM"));
+    trigger("SortonthisChannel1");
+    EXPECT_EQ(window().XLabels, "RPM");
+    for (int c : { 1, 2 }) {
+        const ChartSeries *series = chart().seriesOf(c, rowOf("Speed"));
+        ASSERT_NE(series, nullptr);
+        EXPECT_EQ(series->xColumn, "RPM") << c;
+        EXPECT_EQ(series->data.keys, QVector<double>({ 1000, 2000, 3000 })) << c;
+        EXPECT_EQ(window().findChildren<TKROData *>()[c - 1]->LogData().indexFieldNames(), "RPM");
+    }
+    // A text channel orders nothing.
+    clickCell(1, rowOf("Note"));
+    trigger("SortonthisChannel1");
+    EXPECT_EQ(window().XLabels, "RPM");
+
+    trigger("UnSortData1");
+    EXPECT_EQ(window().XLabels, "ReadingID");
+    EXPECT_EQ(chart().seriesOf(2, rowOf("Speed"))->xColumn, "ReadingID");
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, TickingALapOrdersEveryLogByLapIdAndUntickingRestoresItsRows)
+{
+    writeSessionLog(file("Data/a.kro"), { 1, 1, 2, 2, 3 });
+    openSession(file("Data/a.kro"));
+    openSession(file("Data/a.kro"));
+    chartCell(2, rowOf("RPM"));
+    TKROData *first = window().findChildren<TKROData *>()[0];
+    ASSERT_EQ(first->LogData().recordCount(), 5);
+    LapCheckList *laps = window().PageControl3().list(0);
+    ASSERT_NE(laps, nullptr);
+    laps->clickCheck(1); // lap 2
+    EXPECT_EQ(first->LogData().recordCount(), 2);
+    EXPECT_EQ(window().XLabels, "LapID");
+    EXPECT_EQ(chart().seriesOf(2, rowOf("RPM"))->xColumn, "LapID");
+    for (TKROData *log : window().findChildren<TKROData *>())
+        EXPECT_EQ(log->LogData().indexFieldNames(), "LapID");
+
+    laps->clickCheck(1);
+    EXPECT_EQ(first->LogData().recordCount(), 5);
+    EXPECT_EQ(window().XLabels, "LapID");
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
+
+TEST_F(TMainFormTest, SmoothingChangesTheChartsCopyOnly)
+{
+    openChannelLogs(1);
+    chartCell(1, rowOf("RPM"));
+    const ChartSeries *series = chart().seriesOf(1, rowOf("RPM"));
+    ASSERT_NE(series, nullptr);
+    trigger("SmoothenData1");
+    EXPECT_EQ(series->data.values, QVector<double>({ 1700, 2000 * 0.3 + 1700 * 0.7, 3000 }));
+    TKROData *log = window().findChildren<TKROData *>()[0];
+    EXPECT_EQ(log->LogData().numberAt(log->LogData().findColumn("RPM"), log->LogData().viewRow(0)), 1000);
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
