@@ -1,15 +1,22 @@
 // The main window with a session-sized log: a ".kro" of 180,001 data rows opened as a session
-// and eight of its channels put on the chart from the grid, as the user does; and the grid's
-// readout of four such logs after a cursor move. Run offscreen: QT_QPA_PLATFORM=offscreen.
+// and eight of its channels put on the chart from the grid, as the user does; the grid's
+// readout of four such logs after a cursor move; and with eight such logs open and charted,
+// a mouse move over the chart (every log to its nearest row, readout, map dots, hair line),
+// sorting every log on a channel, and smoothing one series. Run offscreen:
+// QT_QPA_PLATFORM=offscreen.
 #include "ImportBenchFixture.h"
 #include "app/ChannelChart.h"
 #include "app/ProgramStart.h"
 #include "logger/TLogFile.h"
 #include "session/LogImport.h"
 #include "session/TKROData.h"
+#include "track/MapTable.h"
+#include "track/widgets/TTrackLapForm.h"
+#include "track/widgets/TrackMapView.h"
 #include "ui/ScriptedUserDialogs.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -110,5 +117,103 @@ void BM_GridReadoutOfFourLogs(benchmark::State &state)
 }
 // Argument 1: with the grid's repaint; 0: the cells' new texts alone.
 BENCHMARK(BM_GridReadoutOfFourLogs)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->MinTime(2);
+
+// Eight logs of 180,001 rows open, Channel_0 of each on the chart, and a small map on the
+// track lap window so that positions are marked. Made once: opening takes seconds.
+struct EightLogs
+{
+    QTemporaryDir program;
+    ScriptedUserDialogs dialogs;
+    Program started;
+    bool ready = false;
+
+    EightLogs()
+    {
+        started = startProgram(program.path(), dialogs, folderWritable, [](auto &) {});
+        TMainForm &window = *started.window;
+        window.resize(1600, 900);
+        window.show();
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("StringGrid1"));
+        for (int c = 1; c <= 8; ++c) {
+            window.OpenLogFile(sessionPath());
+            const int row = window.StringGrid1().rowOfName(QStringLiteral("Channel_0"));
+            grid->setCurrentIndex(grid->model()->index(row, c));
+            window.StringGrid1SelectCell(c, row);
+            window.AddtoChart1Click();
+        }
+        RecordTable &map = started.trackLap->MapTable;
+        map.open();
+        for (int k = 1; k <= 3; ++k) {
+            map.Append();
+            map.fieldByName(MapColumn::ReadingID).setInteger(k);
+            map.fieldByName(MapColumn::InsideLong).setReal(-1016700 + 100 * k);
+            map.fieldByName(MapColumn::InsideLat).setReal(52073600 + 100 * (k % 2));
+            map.Post();
+        }
+        started.trackLap->TrackMap().showMap(map);
+        started.trackLap->show();
+        QApplication::processEvents();
+        window.chart().view().replot();
+        ready = window.chart().view().series().size() == 8;
+    }
+    TMainForm &window() { return *started.window; }
+};
+
+EightLogs &eightLogs()
+{
+    static EightLogs *logs = new EightLogs;
+    return *logs;
+}
+
+void BM_CursorMoveOverEightLogs(benchmark::State &state)
+{
+    EightLogs &logs = eightLogs();
+    if (!logs.ready) {
+        state.SkipWithError("the logs were not charted");
+        return;
+    }
+    auto &plot = logs.window().chart().view().plot();
+    const QRect area = plot.axisRect()->rect();
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 97) % (area.width() - 4);
+        const QPointF at(area.left() + 2 + step, area.center().y());
+        QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&plot, &move);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_CursorMoveOverEightLogs)->Unit(benchmark::kMicrosecond)->MinTime(2);
+
+void BM_SortEightLogsOnAChannel(benchmark::State &state)
+{
+    EightLogs &logs = eightLogs();
+    if (!logs.ready) {
+        state.SkipWithError("the logs were not charted");
+        return;
+    }
+    bool onChannel = false;
+    for (auto _ : state) {
+        onChannel = !onChannel;
+        logs.window().reorderLogs(onChannel ? QStringLiteral("Channel_1") : QStringLiteral("ReadingID"));
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_SortEightLogsOnAChannel)->Unit(benchmark::kMillisecond);
+
+void BM_SmoothenOneSeries(benchmark::State &state)
+{
+    EightLogs &logs = eightLogs();
+    if (!logs.ready) {
+        state.SkipWithError("the logs were not charted");
+        return;
+    }
+    ChartView &view = logs.window().chart().view();
+    ChartSeries *series = view.series().front().get();
+    for (auto _ : state)
+        view.smoothenSeries(series, 3);
+}
+BENCHMARK(BM_SmoothenOneSeries)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -102,6 +102,8 @@ public:
     /// separate laps, titled with the file name, " - Lap: " and the lap number.
     void Button2Click();
     void SortonLapID();
+    /// Every series takes \a column as X and every log takes its order.
+    void reorderLogs(const QString &column);
     /// "Sort on selected Channel": the current row's channel becomes every series' X and
     /// every log's order.
     void SortonthisChannel1Click();
@@ -189,8 +191,6 @@ private:
     QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     template <typename Handler> void onTriggered(QAction *action, Handler handler);
     void SortLogs();
-    /// Every series takes \a column as X and every log takes its order.
-    void reorderLogs(const QString &column);
     void connectLog(TKROData &log);
     void resetProgress();
     void setLogEntriesEnabled(bool on);

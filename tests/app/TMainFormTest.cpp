@@ -925,3 +925,47 @@ TEST_F(TMainFormTest, SmoothingChangesTheChartsCopyOnly)
     EXPECT_EQ(log->LogData().numberAt(log->LogData().findColumn("RPM"), log->LogData().viewRow(0)), 1000);
     EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
 }
+
+TEST_F(TMainFormTest, ALogWithoutGpsFollowsTheCursorWithoutADot)
+{
+    RecordTable table;
+    table.addColumn("RecordType", ColumnType::Integer);
+    table.addColumn("ReadingID", ColumnType::Integer);
+    // The grid lists a log without LapID from its 14th column on.
+    for (int filler = 2; filler < 13; ++filler)
+        table.addColumn(QStringLiteral("Spare%1").arg(filler), ColumnType::Real);
+    table.addColumn("RPM", ColumnType::Real);
+    table.open();
+    for (int reading = 1; reading <= 3; ++reading) {
+        table.Append();
+        table.fieldByName("RecordType").setInteger(SessionColumns::kDataRow);
+        table.fieldByName("ReadingID").setInteger(reading);
+        table.fieldByName("RPM").setReal(1000 * reading);
+        table.Post();
+    }
+    table.saveToFile(file("Data/nogps.kro"));
+    RecordTable map;
+    defineMapTable(map);
+    map.open();
+    map.Append();
+    map.fieldByName(MapColumn::ReadingID).setInteger(1);
+    map.fieldByName(MapColumn::InsideLong).setReal(1000);
+    map.fieldByName(MapColumn::InsideLat).setReal(2000);
+    map.Post();
+    started.trackLap->MapTable.open();
+    started.trackLap->MapTable.copyRowsFrom(map);
+    started.trackLap->TrackMap().showMap(started.trackLap->MapTable);
+
+    window().resize(1400, 900);
+    window().show();
+    openSession(file("Data/nogps.kro"));
+    chartCell(1, rowOf("RPM"));
+    auto &plot = *widget<QCustomPlot>("LogChart");
+    plot.replot();
+    const QPoint at(int(plot.xAxis->coordToPixel(2)), plot.axisRect()->rect().center().y());
+    QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(&plot, &move);
+    EXPECT_EQ(window().StringGrid1().cell(1, rowOf("RPM")), "2000");
+    EXPECT_TRUE(started.trackLap->TrackMap().positionDots().empty());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+}
