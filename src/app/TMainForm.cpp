@@ -229,19 +229,25 @@ void TMainForm::buildLayout()
     m_gridView->setObjectName(QStringLiteral("StringGrid1"));
     auto *gridModel = new ChannelGridModel(m_grid, m_gridView);
     m_gridView->setModel(gridModel);
-    // Channel names are set one row at a time; the name column is fitted once they are in.
+    // Channel names and log titles are set one cell at a time; the columns are fitted once
+    // they are in: the names whole, each log column at least its default width and wide
+    // enough for its title, so that laps of one file can be told apart.
     const auto fitNames = [this] {
         if (std::exchange(m_namesFitPending, true))
             return;
         QMetaObject::invokeMethod(this, [this] {
             m_namesFitPending = false;
             m_gridView->resizeColumnToContents(0);
+            const int defaultWidth = m_gridView->horizontalHeader()->defaultSectionSize();
+            for (int c = 1; c < m_gridView->model()->columnCount(); ++c)
+                m_gridView->setColumnWidth(
+                    c, std::max(defaultWidth, static_cast<QAbstractItemView *>(m_gridView)->sizeHintForColumn(c)));
         }, Qt::QueuedConnection);
     };
     connect(gridModel, &QAbstractItemModel::modelReset, this, fitNames);
     connect(gridModel, &QAbstractItemModel::dataChanged, this,
         [fitNames](const QModelIndex &topLeft) {
-            if (topLeft.column() == 0)
+            if (topLeft.column() == 0 || topLeft.row() == 0)
                 fitNames();
         });
     m_gridView->horizontalHeader()->hide();

@@ -3,10 +3,13 @@
 // the session logs in the main window as a user would, charts three channels of each, and
 // saves one picture per state (separated axes, then overlaid), then the timing page, the track
 // lap window with the demo circuit's map, sector lines and the logs' race lines and the track
-// map editor with the same map and lines (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
+// map editor with the same map and lines, two laps of the first log laid over each other with
+// the cursor's readout and position dots (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
 // and "Demo Circuit.Prc"), and the about box.
 #include "app/AboutBox.h"
+#include "app/ChannelChart.h"
 #include "app/ProgramStart.h"
+#include "session/LapCheckList.h"
 #include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
 #include "ui/ScriptedUserDialogs.h"
@@ -15,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
@@ -55,6 +59,45 @@ void openAndChart(zel::TMainForm &window, const QStringList &logs)
             trigger(window, "AddtoChart1");
         }
     }
+}
+
+// Two laps of one log laid over each other by lap distance, two channels charted, and the
+// cursor standing in the second half of the lap: the grid shows both laps' values there and
+// the track lap window both cars' positions.
+bool lapsUnderTheCursor(zel::TMainForm &window, zel::TTrackLapForm &trackLap,
+    zel::ScriptedUserDialogs &dialogs, const QString &log, const QString &out)
+{
+    trigger(window, "Clearalllogs1");
+    dialogs.answerOpenFile(log);
+    trigger(window, "OpenLogAsLaps");
+    if (window.YLists.empty() || !window.YLists[0])
+        return false;
+    zel::LapCheckList &laps = *window.YLists[0];
+    for (int entry : { 2, 3 })
+        laps.setChecked(entry, true);
+    if (auto *apply = window.findChild<QPushButton *>(QStringLiteral("Button2")))
+        apply->click();
+    trigger(window, "SeparateSelect");
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("StringGrid1"));
+    for (const QString &channel : { QStringLiteral("GPSSpeed"), QStringLiteral("ECU_TPS") }) {
+        const int row = window.StringGrid1().rowOfName(channel);
+        for (int column = 1; grid && row > 0 && column <= 2; ++column) {
+            grid->setCurrentIndex(grid->model()->index(row, column));
+            trigger(window, "AddtoChart1");
+        }
+    }
+    trigger(window, "ShowTrackMap1");
+    QApplication::processEvents();
+    auto &plot = window.chart().view().plot();
+    plot.replot();
+    const QRect area = plot.axisRect()->rect();
+    const QPoint at(area.left() + area.width() * 6 / 10, area.center().y());
+    QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(&plot, &move);
+    bool ok = save(window, out + QStringLiteral("/main-window-laps.png"));
+    ok = save(trackLap, out + QStringLiteral("/track-lap-cursor.png")) && ok;
+    trackLap.close();
+    return ok;
 }
 
 } // namespace
@@ -115,6 +158,8 @@ int main(int argc, char **argv)
             open->click();
         ok = save(editor, args[1] + QStringLiteral("/track-map-editor.png")) && ok;
         editor.close();
+
+        ok = lapsUnderTheCursor(window, trackLap, dialogs, logs.first(), args[1]) && ok;
     }
     zel::AboutBox about(&window);
     about.show();
