@@ -1,4 +1,5 @@
 #include "app/ProgramStart.h"
+#include "ui/HeapTuning.h"
 #include "ui/QtUserDialogs.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    zel::keepLargeBlocksInHeap();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("ZEL"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL Data Analyzer"));
