@@ -146,7 +146,7 @@ void TfrmSetChart::BitBtn3Click()
     accept();
 }
 
-bool TfrmSetChart::ShowForm(ChartDisplayOptions &options, const QString &Name, bool &SaveIt)
+void TfrmSetChart::setOptions(const ChartDisplayOptions &options, const QString &Name)
 {
     Label3->setText(Name);
     MinCalc->setText(numberText(*MinCalc, options.minimum));
@@ -158,6 +158,11 @@ bool TfrmSetChart::ShowForm(ChartDisplayOptions &options, const QString &Name, b
     ColorBox3->setColour(options.backColour);
     ColorBox4->setColour(options.gridColour);
     CheckBox1->setChecked(options.axisGrid);
+}
+
+bool TfrmSetChart::ShowForm(ChartDisplayOptions &options, const QString &Name, bool &SaveIt)
+{
+    setOptions(options, Name);
     AcceptResult = false;
     SavePerm = false;
     exec();

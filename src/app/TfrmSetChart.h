@@ -29,6 +29,8 @@ public:
     /// \a SaveIt whether to store them. A minimum not below the maximum (or not a number) is
     /// refused with a message and leaves \a options as it was.
     bool ShowForm(ChartDisplayOptions &options, const QString &Name, bool &SaveIt);
+    /// Puts \a options for channel \a Name into the controls.
+    void setOptions(const ChartDisplayOptions &options, const QString &Name);
 
     /// "OK", "Cancel", "Save Perminatly".
     void BitBtn1Click();

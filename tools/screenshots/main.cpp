@@ -4,9 +4,10 @@
 // saves one picture per state (separated axes, then overlaid), then the timing page, the track
 // lap window with the demo circuit's map, sector lines and the logs' race lines and the track
 // map editor with the same map and lines (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
-// and "Demo Circuit.Prc"), and the about box.
+// and "Demo Circuit.Prc"), the display options dialog and the about box.
 #include "app/AboutBox.h"
 #include "app/ProgramStart.h"
+#include "app/TfrmSetChart.h"
 #include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
 #include "ui/ScriptedUserDialogs.h"
@@ -116,6 +117,20 @@ int main(int argc, char **argv)
         ok = save(editor, args[1] + QStringLiteral("/track-map-editor.png")) && ok;
         editor.close();
     }
+    zel::TfrmSetChart displayOptions(dialogs, &window);
+    zel::ChartDisplayOptions example;
+    example.minimum = 0;
+    example.maximum = 8000;
+    example.divisions = 8;
+    example.colour = Qt::red;
+    example.axisColour = Qt::white;
+    example.gridColour = Qt::gray;
+    example.backColour = Qt::black;
+    example.axisGrid = true;
+    displayOptions.setOptions(example, QStringLiteral("ECU_RPM"));
+    displayOptions.show();
+    ok = save(displayOptions, args[1] + QStringLiteral("/display-options.png")) && ok;
+    displayOptions.close();
     zel::AboutBox about(&window);
     about.show();
     ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;
