@@ -59,13 +59,16 @@ TfrmSetChart::TfrmSetChart(UserDialogs &dialogs, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSetChart"));
     setWindowTitle(QStringLiteral("Set Display Options"));
-    setWindowFlags((windowFlags() | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
-        & ~Qt::WindowContextHelpButtonHint);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
 
     Label3 = named(new QLabel, "Label3");
     Label3->setAlignment(Qt::AlignCenter);
     QFont title = Label3->font();
-    title.setPointSizeF(title.pointSizeF() * 1.5);
+    if (title.pointSizeF() > 0)
+        title.setPointSizeF(title.pointSizeF() * 1.5);
+    else
+        title.setPixelSize(title.pixelSize() * 3 / 2);
     title.setBold(true);
     Label3->setFont(title);
 
