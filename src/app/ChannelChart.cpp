@@ -7,6 +7,7 @@
 #include "session/TKROData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <qcustomplot.h>
 
 namespace zel {
@@ -83,6 +84,16 @@ std::optional<int> ChannelChart::presetRow(const QString &channel, int column) c
     return std::nullopt;
 }
 
+std::optional<int> ChannelChart::channelPresetRow(const QString &channel, int column) const
+{
+    const auto row = presetRow(channel, column);
+    if (row
+        && (!isUsableAxisRange(presetNumber(*row, "Minimum"), presetNumber(*row, "Maximum"))
+            || !std::isfinite(presetNumber(*row, "Increment"))))
+        return std::nullopt;
+    return row;
+}
+
 double ChannelChart::presetNumber(int row, const char *name) const
 {
     const int column = m_template.findColumn(QString::fromLatin1(name));
@@ -107,15 +118,13 @@ bool ChannelChart::addAxis(int column, int row, TKROData &log, bool overlaid)
         style.gridColour = storedColour(presetNumber(*global, "GridColour"));
         bottomLabels = style.labelColour;
     }
-    if (const auto preset = presetRow(channel, column)) {
+    if (const auto preset = channelPresetRow(channel, column)) {
         const double minimum = presetNumber(*preset, "Minimum");
         const double maximum = presetNumber(*preset, "Maximum");
         style.fixedRange = QCPRange(minimum, maximum);
         style.showGrid = presetNumber(*preset, "LeftGrid") != 0;
         // The template stores the number of divisions, not the step.
-        const double divisions = presetNumber(*preset, "Increment");
-        if (divisions > 0)
-            style.step = (maximum - minimum) / divisions;
+        style.step = axisStep(minimum, maximum, presetNumber(*preset, "Increment"));
     } else {
         style.labelColour = Qt::white;
         style.gridColour = Qt::white;
@@ -136,7 +145,7 @@ bool ChannelChart::addSeries(
     if (!axis || seriesOf(column, row) || !isChartableColumn(log.LogData(), channel))
         return false;
     QColor colour = QColor::fromRgb(logColour(column));
-    if (const auto preset = presetRow(channel, column))
+    if (const auto preset = channelPresetRow(channel, column))
         colour = storedColour(presetNumber(*preset, "Colour"));
     log.setDisableComponents(true);
     ChartSeries *series = nullptr;
@@ -191,6 +200,58 @@ void ChannelChart::removeSeriesOf(int column, int row)
         return;
     clearSeries(column, row);
     removeAxis(row);
+}
+
+std::optional<ChartDisplayOptions> ChannelChart::displayOptions(int column, int row) const
+{
+    const ChartAxis *axis = axisOf(row);
+    const ChartSeries *series = seriesOf(column, row);
+    if (!axis || !series || series->axis != axis)
+        return std::nullopt;
+    QCPRange range = m_view.dataRange(*axis);
+    // An axis without a span shows one either side, as it draws it.
+    if (!(range.size() > 0.0))
+        range = QCPRange(range.lower - 1.0, range.upper + 1.0);
+    const QCustomPlot &plot = m_view.plot();
+    ChartDisplayOptions options;
+    options.minimum = range.lower;
+    options.maximum = range.upper;
+    options.divisions = axis->style.step > 0.0 ? range.size() / axis->style.step : 0.0;
+    options.colour = series->colour;
+    options.axisGrid = axis->style.showGrid;
+    options.bottomAxisShown = plot.xAxis->visible();
+    options.backColour = plot.axisRect()->backgroundBrush().color();
+    options.axisColour = axis->style.labelColour;
+    options.gridColour = plot.xAxis->grid()->pen().color();
+    return options;
+}
+
+void ChannelChart::applyDisplayOptions(int column, int row, const ChartDisplayOptions &options)
+{
+    ChartAxis *axis = axisOf(row);
+    ChartSeries *series = seriesOf(column, row);
+    if (!axis || !series || !isUsableAxisRange(options.minimum, options.maximum))
+        return;
+    ChartAxisStyle style = axis->style;
+    style.fixedRange = QCPRange(options.minimum, options.maximum);
+    style.step = axisStep(options.minimum, options.maximum, options.divisions);
+    style.showGrid = options.axisGrid;
+    style.labelColour = options.axisColour;
+    style.gridColour = options.gridColour;
+    m_view.setAxisStyle(axis, style);
+    m_view.setSeriesColour(series, options.colour);
+
+    QCustomPlot &plot = m_view.plot();
+    plot.setBackground(options.backColour);
+    plot.axisRect()->setBackground(options.backColour);
+    QCPAxis *bottom = plot.xAxis;
+    bottom->setVisible(options.bottomAxisShown);
+    bottom->setTickLabelColor(options.axisColour);
+    // As at start-up, the bottom axis's ticks take the grid colour with its grid.
+    bottom->setTickPen(QPen(options.gridColour));
+    bottom->setSubTickPen(QPen(options.gridColour));
+    bottom->grid()->setPen(QPen(options.gridColour, 0, Qt::DotLine));
+    m_view.replot();
 }
 
 void ChannelChart::stackTitledAxes()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ChartDisplayOptions.h"
 #include "app/LogChartSeries.h"
 #include "session/ChartColours.h"
 #include "ui/ChartView.h"
@@ -58,8 +59,18 @@ public:
 
     void removeSeriesOf(int column, int row) override;
 
+    /// How the cell's series, its row's axis and the chart look now: the axis's range (the
+    /// one its ticks span) and number of divisions, the colours and the grid switches. None
+    /// unless the cell has a series on its row's axis.
+    std::optional<ChartDisplayOptions> displayOptions(int column, int row) const;
+    /// Gives the cell's series, its row's axis and the chart the look of \a options. A range
+    /// that is not usable (isUsableAxisRange) changes nothing; divisions are clamped.
+    void applyDisplayOptions(int column, int row, const ChartDisplayOptions &options);
+
 private:
     std::optional<int> presetRow(const QString &channel, int column) const;
+    /// The (channel, log column) row, unless its range or divisions cannot be used.
+    std::optional<int> channelPresetRow(const QString &channel, int column) const;
     double presetNumber(int row, const char *name) const;
     void stackTitledAxes();
     void stackWithOwnAxis();

@@ -6,6 +6,7 @@
 #include "app/LapPagesView.h"
 #include "app/LimitedTextEdit.h"
 #include "app/LogChartSeries.h"
+#include "app/TfrmSetChart.h"
 #include "app/TimingTreeView.h"
 #include "session/ChartableColumn.h"
 #include "session/ControlsDisabled.h"
@@ -488,7 +489,8 @@ void TMainForm::buildMenus()
         [this] { AddRaceLineData1Click(); });
     onTriggered(popupItem("RemoveRaceLine1", QStringLiteral("Remove Race Line"), false),
         [this] { RemoveRaceLine1Click(); });
-    popupItem("SetChartSpan1", QStringLiteral("Set Display Options"), true);
+    onTriggered(popupItem("SetChartSpan1", QStringLiteral("Set Display Options"), true),
+        [this] { SetChartSpan1Click(); });
     m_popup->addSeparator();
     onTriggered(
         popupItem("ImportasInsideTrackMap1", QStringLiteral("Import as Inside Track Map"), false),
@@ -498,6 +500,25 @@ void TMainForm::buildMenus()
         [this] { ImportasOutsideTrackMap1Click(); });
     onTriggered(popupItem("SaveLogfile2", QStringLiteral("Save Log file"), true),
         [this] { SaveLogFile1Click(); });
+}
+
+void TMainForm::SetChartSpan1Click()
+{
+    const auto [c, r] = currentCell();
+    auto options = m_channelChart->displayOptions(c, r);
+    if (!options)
+        return;
+    const QString channel = m_grid.cell(0, r);
+    TfrmSetChart form(m_dialogs, this);
+    bool saveIt = false;
+    if (!form.ShowForm(*options, channel, saveIt))
+        return;
+    m_channelChart->applyDisplayOptions(c, r, *options);
+    if (saveIt) {
+        storeDisplayOptions(AxisTemplate, channel, c, *options);
+        AxisTemplate.saveToFile(
+            existingFileName(m_programFolder, QStringLiteral("DefaultAxis.axt")));
+    }
 }
 
 TKROData *TMainForm::logAt(int column) const

@@ -151,6 +151,9 @@ public:
     void ClearSeries(int c, int r);
     /// Both axis mode buttons: axes created afterwards are overlaid while "Overlayed" is down.
     void OverlayModeClick();
+    /// "Set Display Options": the look of the current cell's series, its axis and the
+    /// chart, applied when accepted and stored in "DefaultAxis.axt" when asked to.
+    void SetChartSpan1Click();
     /// Fills the session information editors from the selected log.
     void TabSheet3Enter();
 

@@ -9,6 +9,12 @@ quint32 rgbFromStoredColour(quint32 stored)
     return ((stored & 0xFF) << 16) | (stored & 0xFF00) | ((stored >> 16) & 0xFF);
 }
 
+quint32 storedColourFromRgb(quint32 rgb)
+{
+    // Swapping the red and blue bytes is its own inverse.
+    return rgbFromStoredColour(rgb & 0xFFFFFF);
+}
+
 void defineAxisTemplateColumns(RecordTable &axisTemplate)
 {
     const struct

@@ -29,4 +29,7 @@ ChartColours chartColoursFrom(RecordTable &axisTemplate);
 /// A stored 0x00BBGGRR colour as 0xRRGGBB.
 quint32 rgbFromStoredColour(quint32 stored);
 
+/// A 0xRRGGBB colour as it is stored, 0x00BBGGRR.
+quint32 storedColourFromRgb(quint32 rgb);
+
 } // namespace zel

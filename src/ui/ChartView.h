@@ -85,6 +85,7 @@ public:
     ~ChartView() override;
 
     QCustomPlot &plot() { return m_plot; }
+    const QCustomPlot &plot() const { return m_plot; }
     QCPAxis *xAxis() const;
 
     // Axes
@@ -100,6 +101,9 @@ public:
     /// Removes an axis and every series drawn on it.
     void removeAxis(ChartAxis *axis);
     const std::vector<std::unique_ptr<ChartAxis>> &axes() const { return m_axes; }
+    /// The range an axis's ticks span: its fixed range, else the values of its series
+    /// (0..0 without any).
+    QCPRange dataRange(const ChartAxis &axis) const;
 
     // Series
 
@@ -154,7 +158,6 @@ private:
     void placePlottable(ChartSeries &series);
     void applyAxis(ChartAxis &axis);
     void rescaleX();
-    QCPRange dataRange(const ChartAxis &axis) const;
 
     QCustomPlot &m_plot;
     ChartGestures *m_gestures = nullptr;

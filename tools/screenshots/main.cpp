@@ -5,10 +5,11 @@
 // lap window with the demo circuit's map, sector lines and the logs' race lines and the track
 // map editor with the same map and lines, two laps of the first log laid over each other with
 // the cursor's readout and position dots (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
-// and "Demo Circuit.Prc"), and the about box.
+// and "Demo Circuit.Prc"), the display options dialog and the about box.
 #include "app/AboutBox.h"
 #include "app/ChannelChart.h"
 #include "app/ProgramStart.h"
+#include "app/TfrmSetChart.h"
 #include "session/LapCheckList.h"
 #include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
@@ -161,6 +162,20 @@ int main(int argc, char **argv)
 
         ok = lapsUnderTheCursor(window, trackLap, dialogs, logs.first(), args[1]) && ok;
     }
+    zel::TfrmSetChart displayOptions(dialogs, &window);
+    zel::ChartDisplayOptions example;
+    example.minimum = 0;
+    example.maximum = 8000;
+    example.divisions = 8;
+    example.colour = Qt::red;
+    example.axisColour = Qt::white;
+    example.gridColour = Qt::gray;
+    example.backColour = Qt::black;
+    example.axisGrid = true;
+    displayOptions.setOptions(example, QStringLiteral("ECU_RPM"));
+    displayOptions.show();
+    ok = save(displayOptions, args[1] + QStringLiteral("/display-options.png")) && ok;
+    displayOptions.close();
     zel::AboutBox about(&window);
     about.show();
     ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;
