@@ -1,6 +1,7 @@
 #include "session/NumberPattern.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace zel {
@@ -74,7 +75,10 @@ QString formatPattern(double value, QStringView pattern, const QLocale &locale)
     const PatternShape shape = shapeOf(pattern);
     // The shortest decimal text that reads back as the value, so that 65.21 rounds as the
     // user reads it rather than as its binary neighbour 65.2099999...
-    const QString digits = QString::number(std::fabs(value), 'f', QLocale::FloatingPointShortest);
+    char buffer[400]; // the longest fixed text of a double has 309 integer digits
+    const auto written
+        = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
+    const QString digits = QString::fromLatin1(buffer, written.ptr - buffer);
     const qsizetype point = digits.indexOf(u'.');
     QString integer = point < 0 ? digits : digits.left(point);
     QString fraction = point < 0 ? QString() : digits.mid(point + 1);

@@ -30,9 +30,10 @@ ChartView::ChartView(QCustomPlot &plot, QObject *parent)
     m_plot.axisRect()->setRangeZoom(Qt::Horizontal);
     m_plot.axisRect()->setRangeZoomAxes(m_plot.xAxis, nullptr);
     m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
-    m_plot.addLayer(QStringLiteral("hairline"), m_plot.layer(QStringLiteral("overlay")),
-        QCustomPlot::limBelow);
-    m_hairLayer = m_plot.layer(QStringLiteral("hairline"));
+    // QCustomPlot's top layer is buffered on its own and holds only the zoom rectangle,
+    // which is never drawn while the hair line is: sharing it spares the widget another
+    // plot-sized buffer to put together at every mouse move.
+    m_hairLayer = m_plot.layer(QStringLiteral("overlay"));
     m_hairLayer->setMode(QCPLayer::lmBuffered);
     m_hairLine = new QCPItemLine(&m_plot);
     m_hairLine->setLayer(m_hairLayer);

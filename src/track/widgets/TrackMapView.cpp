@@ -65,9 +65,10 @@ TrackMapView::TrackMapView(QCustomPlot &plot, const Look &look, QObject *parent)
     m_gestures = new ChartGestures(m_plot, [this] { showAll(); }, this);
     // The axis rectangle's size is known only once laid out; the scale is evened there.
     connect(&m_plot, &QCustomPlot::afterLayout, this, &TrackMapView::keepScale);
-    m_plot.addLayer(QStringLiteral("positions"), m_plot.layer(QStringLiteral("overlay")),
-        QCustomPlot::limBelow);
-    m_dotLayer = m_plot.layer(QStringLiteral("positions"));
+    // The dots share QCustomPlot's own buffered top layer (otherwise holding only the zoom
+    // rectangle), so a cursor move redraws that layer alone and puts no further buffer
+    // together.
+    m_dotLayer = m_plot.layer(QStringLiteral("overlay"));
     m_dotLayer->setMode(QCPLayer::lmBuffered);
 }
 
@@ -78,27 +79,38 @@ bool TrackMapView::hasMap() const
 
 void TrackMapView::showPositionDots(const std::vector<std::pair<QPointF, QColor>> &positions)
 {
-    clearDots();
-    for (const auto &[position, colour] : positions) {
+    // Dots are kept and moved rather than made anew: a new item on the layer would make
+    // the whole map redraw instead of the layer alone.
+    while (m_dots.size() < positions.size()) {
         // A tracer keeps its size in pixels while its place follows zoom and pan.
         auto *dot = new QCPItemTracer(&m_plot);
         dot->setLayer(m_dotLayer);
         dot->setSelectable(false);
         dot->setStyle(QCPItemTracer::tsCircle);
         dot->setSize(10);
+        m_dots.push_back(dot);
+    }
+    for (size_t i = 0; i < m_dots.size(); ++i) {
+        QCPItemTracer *dot = m_dots[i];
+        dot->setVisible(i < positions.size());
+        if (i >= positions.size())
+            continue;
+        const auto &[position, colour] = positions[i];
         dot->setPen(QPen(colour));
         dot->setBrush(colour);
         dot->position->setCoords(position);
-        m_dots.push_back(dot);
     }
     m_dotLayer->replot();
 }
 
-void TrackMapView::clearDots()
+std::vector<QCPItemTracer *> TrackMapView::positionDots() const
 {
-    for (QCPItemTracer *dot : m_dots)
-        m_plot.removeItem(dot);
-    m_dots.clear();
+    std::vector<QCPItemTracer *> shown;
+    for (QCPItemTracer *dot : m_dots) {
+        if (dot->visible())
+            shown.push_back(dot);
+    }
+    return shown;
 }
 
 void TrackMapView::showMap(const RecordTable &map)

@@ -88,7 +88,8 @@ public:
     /// units) in their colours, redrawing their layer only. They stay at those positions,
     /// through zoom and pan, until the next call.
     void showPositionDots(const std::vector<std::pair<QPointF, QColor>> &positions);
-    const std::vector<QCPItemTracer *> &positionDots() const { return m_dots; }
+    /// The dots shown now.
+    std::vector<QCPItemTracer *> positionDots() const;
 
     // View
 
@@ -112,14 +113,13 @@ private:
         QCPCurve *curve;
     };
     void keepScale();
-    void clearDots();
 
     QCustomPlot &m_plot;
     QCPCurve *m_edges[2] = {};
     std::vector<RaceLine> m_raceLines;
     ChartGestures *m_gestures = nullptr;
     QCPLayer *m_dotLayer = nullptr;
-    std::vector<QCPItemTracer *> m_dots;
+    std::vector<QCPItemTracer *> m_dots; // shown ones first, then spare hidden ones
 };
 
 } // namespace zel
