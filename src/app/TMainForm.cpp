@@ -477,12 +477,19 @@ void TMainForm::buildMenus()
         [this] { AddtoChart1Click(); });
     onTriggered(popupItem("RemovefromChart1", QStringLiteral("Remove from Chart"), false),
         [this] { RemovefromChart1Click(); });
-    onTriggered(popupItem("SmoothenData1", QStringLiteral("Smoothen Channel - Level 1 "), false),
-        [this] { SmoothenData(3); });
-    onTriggered(popupItem("SmoothenData2", QStringLiteral("Smoothen Channel - Level 2"), false),
-        [this] { SmoothenData(2); });
-    onTriggered(popupItem("SmoothenData3", QStringLiteral("Smoothen Channel - Level 3"), false),
-        [this] { SmoothenData(1); });
+    // A higher level smooths more: it keeps less of each point's own value.
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        int filterLevel;
+    } smoothing[] = { { "SmoothenData1", "Smoothen Channel - Level 1 ", 3 },
+        { "SmoothenData2", "Smoothen Channel - Level 2", 2 },
+        { "SmoothenData3", "Smoothen Channel - Level 3", 1 } };
+    for (const auto &entry : smoothing) {
+        onTriggered(popupItem(entry.name, QString::fromLatin1(entry.caption), false),
+            [this, level = entry.filterLevel] { SmoothenData(level); });
+    }
     onTriggered(popupItem("SortonthisChannel1", QStringLiteral("Sort on selected Channel"), false),
         [this] { SortonthisChannel1Click(); });
     onTriggered(popupItem("AddRaceLineData1", QStringLiteral("Add Race Line Data"), false),

@@ -65,16 +65,20 @@ void MapRows::setPoint(qint64 k, TrackSide side, double x, double y)
 {
     // Points come in rising order, so a new row nearly always goes at the end. Of two rows
     // with the same number the first is used.
-    Row key { std::vector<double>(size_t(m_columnCount)),
-        std::vector<unsigned char>(size_t(m_columnCount)) };
-    key.values[size_t(m_id)] = double(k);
-    key.present[size_t(m_id)] = 1;
-    const auto less = [this](const Row &a, const Row &b) { return before(a, b); };
-    auto found = m_rows.empty() || before(m_rows.back(), key)
+    const double id = double(k);
+    const auto idBefore = [this](const Row &row, double value) {
+        return !row.present[size_t(m_id)] || row.values[size_t(m_id)] < value;
+    };
+    auto found = m_rows.empty() || idBefore(m_rows.back(), id)
         ? m_rows.end()
-        : std::lower_bound(m_rows.begin(), m_rows.end(), key, less);
-    if (found == m_rows.end() || before(key, *found))
-        found = m_rows.insert(found, std::move(key));
+        : std::lower_bound(m_rows.begin(), m_rows.end(), id, idBefore);
+    if (found == m_rows.end() || found->values[size_t(m_id)] != id) {
+        Row row { std::vector<double>(size_t(m_columnCount)),
+            std::vector<unsigned char>(size_t(m_columnCount)) };
+        row.values[size_t(m_id)] = id;
+        row.present[size_t(m_id)] = 1;
+        found = m_rows.insert(found, std::move(row));
+    }
     Row &row = *found;
     const SideColumns &target = columns(side);
     for (const auto &[column, value] :
