@@ -6,6 +6,7 @@
 #include "tools/zel/ImportCommand.h"
 #include "tools/zel/InfoCommand.h"
 #include "tools/zel/MathsCommand.h"
+#include "tools/zel/TemplatesCommand.h"
 #include "tools/zel/TerminalText.h"
 
 #include <exception>
@@ -48,6 +49,10 @@ const Command kCommands[] = {
     {"demo", "demo ROOT",
      "write a demo card: initialised Data folder and raw logs of laps on a synthetic circuit",
      runDemoCommand},
+    {"templates", "templates DIR",
+     "write the card initialisation templates (settings, translations and placeholder dash "
+     "files for every dash model and ECU) under the program folder DIR",
+     runTemplatesCommand},
 };
 
 void printHelp(QTextStream &out)
