@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace zel {
@@ -38,24 +39,15 @@ SystemCardDrives::SystemCardDrives(RootsSource source, QObject *parent)
 
 QString SystemCardDrives::identity(const QString &root) const
 {
-    struct stat rootStat
-    {
-    };
+    struct stat rootStat = {};
     if (root.isEmpty() || ::stat(QFile::encodeName(root).constData(), &rootStat) != 0)
         return {};
     QString identity = QStringLiteral("dev %1").arg(quint64(rootStat.st_dev));
-    struct stat settingsStat
-    {
-    };
+    struct stat settingsStat = {};
     const QByteArray settings
         = QFile::encodeName(QDir(root).filePath(QStringLiteral("Data/Settings.prm")));
-    if (::stat(settings.constData(), &settingsStat) == 0) {
-        identity += QStringLiteral(" settings %1 %2 %3.%4")
-                        .arg(quint64(settingsStat.st_ino))
-                        .arg(qint64(settingsStat.st_size))
-                        .arg(qint64(settingsStat.st_mtim.tv_sec))
-                        .arg(qint64(settingsStat.st_mtim.tv_nsec));
-    }
+    if (::stat(settings.constData(), &settingsStat) == 0)
+        identity += QStringLiteral(" settings %1").arg(quint64(settingsStat.st_ino));
     return identity;
 }
 

@@ -26,10 +26,11 @@ public:
     explicit SystemCardDrives(RootsSource source, QObject *parent = nullptr);
 
     QStringList roots() const override { return m_roots; }
-    /// The device number of \a root's file system, and the inode, size and modification
-    /// time of its "Data/Settings.prm" when there is one. A card swapped at the same mount
-    /// point is very likely to differ in the latter even when the new card gets the old
-    /// one's device number; empty when \a root cannot be examined.
+    /// The device number of \a root's file system and the inode number of its
+    /// "Data/Settings.prm" when there is one; empty when \a root cannot be examined. A card
+    /// swapped at the same mount point changes it: the new card may get the old one's
+    /// device number, but FAT file systems number a newly mounted card's files afresh.
+    /// Replacing the settings file (rather than writing into it) changes it too.
     QString identity(const QString &root) const override;
 
 public Q_SLOTS:

@@ -76,6 +76,13 @@ TEST(SystemCardDrivesIdentityTest, FollowsTheDeviceAndTheSettingsFile)
     const QString cardA = drives.identity(card.path());
     EXPECT_NE(cardA, bare);
     EXPECT_EQ(drives.identity(card.path()), cardA);
+    {
+        // The settings component saves into the file it holds.
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.write("saved, and longer than before");
+    }
+    EXPECT_EQ(drives.identity(card.path()), cardA);
     writeSettings("card B");
     EXPECT_NE(drives.identity(card.path()), cardA);
 
