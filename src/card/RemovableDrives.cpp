@@ -64,7 +64,7 @@ QList<MountedVolume> parseMountInfo(QByteArrayView mountinfo)
         if (separator < 0 || separator + 2 >= fields.size() || fields[4].isEmpty())
             continue;
         volumes.append({ decodedField(fields[4]), decodedField(fields[separator + 2]),
-            decodedField(fields[separator + 1]) });
+            decodedField(fields[separator + 1]), QString::fromLatin1(fields[0]) });
     }
     return volumes;
 }

@@ -13,6 +13,9 @@ struct MountedVolume
     QString root; ///< the mount point
     QString device; ///< the mount source, e.g. "/dev/sdb1", or "tmpfs" for a virtual one
     QString fsType;
+    /// The mount's number in the table; a new mount gets a new one, so a card taken out and
+    /// another put in at the same mount point differ in it.
+    QString mountID;
 
     friend bool operator==(const MountedVolume &, const MountedVolume &) = default;
 };

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -12,12 +13,32 @@ namespace zel {
 
 namespace {
 
-QStringList rootsFromMountTable(const QString &mountInfoPath, const QString &sysRoot)
+QByteArray readMountTable(const QString &mountInfoPath)
 {
     QFile file(mountInfoPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return removableRoots(file.readAll(), sysRoot);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList rootsFromMountTable(const QString &mountInfoPath, const QString &sysRoot)
+{
+    return removableRoots(readMountTable(mountInfoPath), sysRoot);
+}
+
+// The number of the mount whose mount point is the longest leading part of \a path.
+QString mountIDOf(const QString &mountInfoPath, const QString &path)
+{
+    QString id;
+    qsizetype longest = -1;
+    for (const MountedVolume &volume : parseMountInfo(readMountTable(mountInfoPath))) {
+        const QString &point = volume.root;
+        const bool holds = path == point
+            || (path.startsWith(point) && (point.endsWith(u'/') || path.at(point.size()) == u'/'));
+        if (holds && point.size() > longest) {
+            longest = point.size();
+            id = volume.mountID;
+        }
+    }
+    return id;
 }
 
 } // namespace
@@ -25,15 +46,21 @@ QStringList rootsFromMountTable(const QString &mountInfoPath, const QString &sys
 SystemCardDrives::SystemCardDrives(
     const QString &mountInfoPath, const QString &sysRoot, QObject *parent)
     : SystemCardDrives(
-        [mountInfoPath, sysRoot] { return rootsFromMountTable(mountInfoPath, sysRoot); }, parent)
+        [mountInfoPath, sysRoot] { return rootsFromMountTable(mountInfoPath, sysRoot); },
+        mountInfoPath, parent)
 {
     auto *watcher = new MountWatcher(mountInfoPath, this);
     connect(watcher, &MountWatcher::changed, this, &SystemCardDrives::refresh);
 }
 
 SystemCardDrives::SystemCardDrives(RootsSource source, QObject *parent)
+    : SystemCardDrives(std::move(source), QString(), parent)
+{ }
+
+SystemCardDrives::SystemCardDrives(RootsSource source, QString mountInfoPath, QObject *parent)
     : CardDrives(parent)
     , m_source(std::move(source))
+    , m_mountInfoPath(std::move(mountInfoPath))
     , m_roots(m_source())
 { }
 
@@ -42,13 +69,11 @@ QString SystemCardDrives::identity(const QString &root) const
     struct stat rootStat = {};
     if (root.isEmpty() || ::stat(QFile::encodeName(root).constData(), &rootStat) != 0)
         return {};
-    QString identity = QStringLiteral("dev %1").arg(quint64(rootStat.st_dev));
-    struct stat settingsStat = {};
-    const QByteArray settings
-        = QFile::encodeName(QDir(root).filePath(QStringLiteral("Data/Settings.prm")));
-    if (::stat(settings.constData(), &settingsStat) == 0)
-        identity += QStringLiteral(" settings %1").arg(quint64(settingsStat.st_ino));
-    return identity;
+    const QString device = QStringLiteral("dev %1").arg(quint64(rootStat.st_dev));
+    if (m_mountInfoPath.isEmpty())
+        return device;
+    const QString canonical = QFileInfo(root).canonicalFilePath();
+    return QStringLiteral("mount %1 ").arg(mountIDOf(m_mountInfoPath, canonical)) + device;
 }
 
 void SystemCardDrives::refresh()

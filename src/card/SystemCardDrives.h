@@ -24,13 +24,16 @@ public:
     /// Takes the roots from \a source at construction and at each refresh(), watching
     /// nothing itself.
     explicit SystemCardDrives(RootsSource source, QObject *parent = nullptr);
+    /// Takes the roots from \a source as above and the mounts' numbers from the table at
+    /// \a mountInfoPath.
+    SystemCardDrives(RootsSource source, QString mountInfoPath, QObject *parent = nullptr);
 
     QStringList roots() const override { return m_roots; }
-    /// The device number of \a root's file system and the inode number of its
-    /// "Data/Settings.prm" when there is one; empty when \a root cannot be examined. A card
-    /// swapped at the same mount point changes it: the new card may get the old one's
-    /// device number, but FAT file systems number a newly mounted card's files afresh.
-    /// Replacing the settings file (rather than writing into it) changes it too.
+    /// The number of the mount that holds \a root and its device number; empty when \a root
+    /// cannot be examined. A card taken out and another put in at the same mount point
+    /// differ in the mount's number even when the reader gives both the same device number,
+    /// while saves on the card, which replace its files, change neither. Without a mount
+    /// table only the device number is used.
     QString identity(const QString &root) const override;
 
 public Q_SLOTS:
@@ -39,6 +42,7 @@ public Q_SLOTS:
 
 private:
     RootsSource m_source;
+    QString m_mountInfoPath;
     QStringList m_roots;
 };
 

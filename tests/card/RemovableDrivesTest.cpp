@@ -91,8 +91,8 @@ TEST(RemovableDrivesTest, MountInfoGivesRootDeviceAndTypeOfWellFormedLines)
 {
     const QList<MountedVolume> volumes = parseMountInfo(kMountInfo);
     ASSERT_EQ(volumes.size(), 12);
-    EXPECT_EQ(volumes[0], (MountedVolume { "/proc", "proc", "proc" }));
-    EXPECT_EQ(volumes[3], (MountedVolume { "/media/user/CARD ONE", "/dev/sdb1", "vfat" }));
+    EXPECT_EQ(volumes[0], (MountedVolume { "/proc", "proc", "proc", "21" }));
+    EXPECT_EQ(volumes[3], (MountedVolume { "/media/user/CARD ONE", "/dev/sdb1", "vfat", "40" }));
     EXPECT_EQ(volumes[11].root, "/media/user/CARD ONE");
 }
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -55,39 +56,42 @@ TEST_F(SystemCardDrivesTest, ChangesOfTheRootsRaiseRemovalBeforeArrival)
     }
 }
 
-TEST(SystemCardDrivesIdentityTest, FollowsTheDeviceAndTheSettingsFile)
+TEST(SystemCardDrivesIdentityTest, FollowsTheMountNotTheFilesOnIt)
 {
-    QTemporaryDir card;
-    const SystemCardDrives drives([] { return QStringList(); });
-    const QString bare = drives.identity(card.path());
-    EXPECT_FALSE(bare.isEmpty());
-    EXPECT_EQ(drives.identity(card.path()), bare);
+    QTemporaryDir dir;
+    const QString root = QFileInfo(dir.path()).canonicalFilePath();
+    const QString table = dir.filePath("mountinfo");
+    const auto mountAs = [&](const char *id) {
+        QFile file(table);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("26 1 8:1 / / rw - ext4 /dev/sda1 rw\n") + id + " 26 8:17 / "
+            + QFile::encodeName(root) + " rw - vfat /dev/sdb1 rw\n");
+    };
+    mountAs("40");
+    const SystemCardDrives drives([] { return QStringList(); }, table);
+    const QString cardA = drives.identity(root);
+    EXPECT_TRUE(cardA.startsWith("mount 40 dev ")) << cardA.toStdString();
 
-    ASSERT_TRUE(QDir(card.path()).mkdir("Data"));
-    const QString settings = QDir(card.path()).filePath("Data/Settings.prm");
-    const auto writeSettings = [&](const QByteArray &bytes) {
+    // Saves replace the card's files: the card stays the same card.
+    ASSERT_TRUE(QDir(root).mkdir("Data"));
+    EXPECT_EQ(drives.identity(QDir(root).filePath("Data/..")), cardA);
+    const QString settings = QDir(root).filePath("Data/Settings.prm");
+    for (const char *content : { "first", "second" }) {
         QFile file(settings + ".new");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        file.write(content);
         file.close();
-        ASSERT_TRUE(::rename(QFile::encodeName(file.fileName()), QFile::encodeName(settings)) == 0);
-    };
-    writeSettings("card A");
-    const QString cardA = drives.identity(card.path());
-    EXPECT_NE(cardA, bare);
-    EXPECT_EQ(drives.identity(card.path()), cardA);
-    {
-        // The settings component saves into the file it holds.
-        QFile file(settings);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.write("saved, and longer than before");
+        ASSERT_EQ(::rename(QFile::encodeName(file.fileName()), QFile::encodeName(settings)), 0);
+        EXPECT_EQ(drives.identity(root), cardA);
     }
-    EXPECT_EQ(drives.identity(card.path()), cardA);
-    writeSettings("card B");
-    EXPECT_NE(drives.identity(card.path()), cardA);
 
-    EXPECT_TRUE(drives.identity(card.filePath("gone")).isEmpty());
+    // Another card at the same mount point and on the same device is a new mount.
+    mountAs("41");
+    EXPECT_NE(drives.identity(root), cardA);
+
+    EXPECT_TRUE(drives.identity(QDir(root).filePath("gone")).isEmpty());
     EXPECT_TRUE(drives.identity(QString()).isEmpty());
+    EXPECT_TRUE(SystemCardDrives([] { return QStringList(); }).identity(root).startsWith("dev "));
 }
 
 TEST(SystemCardDrivesMountTableTest, ReadsRemovableRootsFromTheGivenTables)
