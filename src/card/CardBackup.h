@@ -21,8 +21,8 @@ std::optional<QString> prepareBackupFolder(const ProgramPaths &program, const QS
 
 /// Copies the backup files from the card's Data folder into \a backupFolder, each one
 /// attempted whatever became of the others.
-CopyReport backupCard(const CardPaths &card, const QString &backupFolder,
-    const BackupProgress &progress = {});
+CopyReport backupCard(
+    const CardPaths &card, const QString &backupFolder, const BackupProgress &progress = {});
 
 /// True when \a backupFolder holds a "Settings.prm" (in any case), without which there is
 /// no backup to restore.
@@ -32,7 +32,7 @@ bool backupHoldsSettings(const QString &backupFolder);
 /// folder when missing, each one attempted whatever became of the others. Throws
 /// FileError, touching nothing on the card, when the backup holds no "Settings.prm" or
 /// the card's Data folder cannot be made.
-CopyReport restoreBackup(const QString &backupFolder, const CardPaths &card,
-    const BackupProgress &progress = {});
+CopyReport restoreBackup(
+    const QString &backupFolder, const CardPaths &card, const BackupProgress &progress = {});
 
 } // namespace zel

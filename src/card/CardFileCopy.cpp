@@ -21,10 +21,11 @@ CopyResult failed(const QString &name, const QString &reason)
 
 } // namespace
 
-CopyResult copyCardFile(const QString &sourceFolder, const QString &targetFolder, const QString &name)
+CopyResult copyCardFile(
+    const QString &sourceFolder, const QString &targetFolder, const QString &name)
 {
-    CopyResult result = copyFileTo(
-        existingFileName(sourceFolder, name), existingFileName(targetFolder, name));
+    CopyResult result
+        = copyFileTo(existingFileName(sourceFolder, name), existingFileName(targetFolder, name));
     result.name = name;
     return result;
 }
@@ -39,7 +40,8 @@ CopyResult copyFileTo(const QString &source, const QString &target)
         return failed(name, QStringLiteral("\"%1\" is not a regular file").arg(source));
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly))
-        return failed(name, QStringLiteral("cannot read \"%1\": %2").arg(source, input.errorString()));
+        return failed(
+            name, QStringLiteral("cannot read \"%1\": %2").arg(source, input.errorString()));
     try {
         // Each copy is synced before it replaces the target, so no pause is needed for the
         // card to catch up.
@@ -47,8 +49,8 @@ CopyResult copyFileTo(const QString &source, const QString &target)
         while (!input.atEnd()) {
             const QByteArray chunk = input.read(kChunkSize);
             if (chunk.isEmpty() && input.error() != QFileDevice::NoError) {
-                return failed(
-                    name, QStringLiteral("cannot read \"%1\": %2").arg(source, input.errorString()));
+                return failed(name,
+                    QStringLiteral("cannot read \"%1\": %2").arg(source, input.errorString()));
             }
             output.write(chunk);
         }

@@ -20,7 +20,8 @@ struct CopyResult
 /// without regard to case: the target keeps the name it has there, a new one gets
 /// \a name. The target is replaced in one step once the new content is on the device, so
 /// a card pulled during the copy holds either the old file or the whole new one.
-CopyResult copyCardFile(const QString &sourceFolder, const QString &targetFolder, const QString &name);
+CopyResult copyCardFile(
+    const QString &sourceFolder, const QString &targetFolder, const QString &name);
 
 /// Copies the file \a source to \a target as copyCardFile does, with the names as given;
 /// the result is named after the target.

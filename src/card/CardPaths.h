@@ -5,9 +5,10 @@
 namespace zel {
 
 /// Where a card keeps its files: its "Data" folder with "Settings.prm", "Translation.prm",
-/// "Maths.prm" and the dash's own files, its "Logs" folder and the firmware "KRO.EXE". The card's file system ignores case, so each
-/// name is looked up without regard to case (existingFileName) when asked for; a file that
-/// is missing gets its usual name, which is where it would be created.
+/// "Maths.prm" and the dash's own files, its "Logs" folder and the firmware "KRO.EXE". The
+/// card's file system ignores case, so each name is looked up without regard to case
+/// (existingFileName) when asked for; a file that is missing gets its usual name, which is
+/// where it would be created.
 class CardPaths
 {
 public:

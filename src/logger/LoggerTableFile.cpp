@@ -122,8 +122,8 @@ void LoggerTableFile::write(QByteArrayView bytes)
     // Asking keeps a write-protected file protected: replacing it would not need its leave.
     struct stat info = {};
     {
-        const int fd = ::open(QFile::encodeName(m_path).constData(),
-            O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        const int fd = ::open(
+            QFile::encodeName(m_path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             fail(QStringLiteral("write"), m_path, openReason(errno, true));
         const Descriptor file(fd);

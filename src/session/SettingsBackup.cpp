@@ -8,11 +8,11 @@ namespace zel {
 
 const QStringList &settingsBackupFiles()
 {
-    static const QStringList names = { QStringLiteral("GaugeParam.prm"),
-        QStringLiteral("PWMLoop.prm"), QStringLiteral("Settings.prm"),
-        QStringLiteral("Translation.prm"), QStringLiteral("Maths.prm"),
-        QStringLiteral("Screen1.scn"), QStringLiteral("Screen2.scn"),
-        QStringLiteral("Screen3.scn") };
+    static const QStringList names
+        = { QStringLiteral("GaugeParam.prm"), QStringLiteral("PWMLoop.prm"),
+              QStringLiteral("Settings.prm"), QStringLiteral("Translation.prm"),
+              QStringLiteral("Maths.prm"), QStringLiteral("Screen1.scn"),
+              QStringLiteral("Screen2.scn"), QStringLiteral("Screen3.scn") };
     return names;
 }
 
