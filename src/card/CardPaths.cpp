@@ -30,9 +30,19 @@ QString CardPaths::mathsFile() const
     return existingFileName(dataFolder(), QStringLiteral("Maths.prm"));
 }
 
+QString CardPaths::dataFile(const QString &name) const
+{
+    return existingFileName(dataFolder(), name);
+}
+
 QString CardPaths::logsFolder() const
 {
     return existingFileName(m_root, QStringLiteral("Logs"));
+}
+
+QString CardPaths::firmwareFile() const
+{
+    return existingFileName(m_root, QStringLiteral("KRO.EXE"));
 }
 
 } // namespace zel

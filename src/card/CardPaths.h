@@ -4,10 +4,11 @@
 
 namespace zel {
 
-/// Where a card keeps its files: its "Data" folder with "Settings.prm", "Translation.prm"
-/// and "Maths.prm", and its "Logs" folder. The card's file system ignores case, so each
-/// name is looked up without regard to case (existingFileName) when asked for; a file that
-/// is missing gets its usual name, which is where it would be created.
+/// Where a card keeps its files: its "Data" folder with "Settings.prm", "Translation.prm",
+/// "Maths.prm" and the dash's own files, its "Logs" folder and the firmware "KRO.EXE". The
+/// card's file system ignores case, so each name is looked up without regard to case
+/// (existingFileName) when asked for; a file that is missing gets its usual name, which is
+/// where it would be created.
 class CardPaths
 {
 public:
@@ -24,8 +25,12 @@ public:
     QString translationFile() const;
     /// The maths channels, "Data/Maths.prm".
     QString mathsFile() const;
+    /// The file \a name of the card's "Data" folder.
+    QString dataFile(const QString &name) const;
     /// The raw logs' folder, "Logs".
     QString logsFolder() const;
+    /// The dash's firmware program, "KRO.EXE".
+    QString firmwareFile() const;
 
 private:
     QString m_root;

@@ -118,30 +118,67 @@ qint64 LoggerTableFile::read(void *data, qint64 size)
 void LoggerTableFile::write(QByteArrayView bytes)
 {
     // Reading never needed write access; a save asks for it now, under the loaded name and
-    // never through a link, and writes only if that name still leads to the loaded file.
-    const int fd = ::open(
-        QFile::encodeName(m_path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        fail(QStringLiteral("write"), m_path, openReason(errno, true));
-    const Descriptor file(fd);
+    // never through a link, and goes on only if that name still leads to the loaded file.
+    // Asking keeps a write-protected file protected: replacing it would not need its leave.
     struct stat info = {};
-    if (::fstat(fd, &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
-        fail(QStringLiteral("write"), m_path,
-            QStringLiteral("another file has taken its place since it was loaded"));
+    {
+        const int fd = ::open(
+            QFile::encodeName(m_path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            fail(QStringLiteral("write"), m_path, openReason(errno, true));
+        const Descriptor file(fd);
+        if (::fstat(fd, &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
+            fail(QStringLiteral("write"), m_path,
+                QStringLiteral("another file has taken its place since it was loaded"));
+        }
     }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n
-            = ::pwrite(fd, bytes.data() + done, std::size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(QStringLiteral("write"), m_path, systemReason(n < 0 ? errno : ENOSPC));
-        done += n;
+    // Bytes beyond the table in a longer file are the logger's; they stay.
+    QByteArray content = bytes.toByteArray();
+    if (info.st_size > content.size()) {
+        const qsizetype tailStart = content.size();
+        content.resize(qsizetype(info.st_size));
+        const qint64 tailSize = qint64(info.st_size) - tailStart;
+        qint64 done = 0;
+        while (done < tailSize) {
+            const ssize_t n = ::pread(m_fd, content.data() + tailStart + done,
+                std::size_t(tailSize - done), off_t(tailStart + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                fail(QStringLiteral("read"), m_path, systemReason(n < 0 ? errno : EIO));
+            done += n;
+        }
     }
-    // The card may be pulled right after a save; the bytes must be on it, not in a cache.
-    if (::fsync(fd) != 0)
-        fail(QStringLiteral("write"), m_path, systemReason(errno));
+    // The new content goes to a temporary that replaces the file only once it is whole and
+    // on the device, so a pulled card or a full one keeps the old file. The temporary is
+    // held before the rename, so the file held afterwards is surely the one written.
+    int held = -1;
+    try {
+        AtomicFile file(m_path, AtomicFile::Placement::Replace);
+        file.write(content);
+        held = ::open(QFile::encodeName(file.temporaryPath()).constData(),
+            O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (held < 0)
+            fail(QStringLiteral("write"), m_path, systemReason(errno));
+        file.commit();
+    } catch (const FileError &error) {
+        if (held >= 0)
+            ::close(held);
+        throw LoggerTableError(error.message());
+    } catch (...) {
+        if (held >= 0)
+            ::close(held);
+        throw;
+    }
+    if (::fstat(held, &info) != 0) {
+        const int error = errno;
+        ::close(held);
+        fail(QStringLiteral("write"), m_path, systemReason(error));
+    }
+    ::close(m_fd);
+    m_fd = held;
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
 }
 
 qint64 LoggerTableFile::readFile(const QString &path, void *data, qint64 size)

@@ -31,9 +31,11 @@ public:
     /// Reads up to size bytes from offset 0 into data, zero-filling what the file lacks.
     /// Returns the number of bytes the file supplied.
     qint64 read(void *data, qint64 size);
-    /// Writes bytes at offset 0 of the held file and forces them to the device. The file is
-    /// opened for writing under the path it was opened under, and only when that path
-    /// still names the same file: a write never lands in a file swapped in since.
+    /// Replaces the start of the held file with bytes in one atomic step, synced to the
+    /// device, and holds the new file; bytes the file has beyond them are kept. Only a file
+    /// that may be opened for writing under the path it was opened under, and that this path
+    /// still names, is replaced: a write never lands in a file swapped in since, and a save
+    /// interrupted at any point leaves the old file whole.
     void write(QByteArrayView bytes);
 
     /// Reads up to size bytes from the start of the file at path without opening it for

@@ -1,12 +1,15 @@
 #include "session/TKRO_Data.h"
 
+#include "common/Error.h"
 #include "formula/ApplicationFunctions.h"
 #include "formula/FormulaException.h"
 #include "session/MathsEvaluator.h"
 #include "session/ProgramDataFolder.h"
 #include "session/SessionFileName.h"
+#include "session/SettingsBackup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -348,6 +351,49 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
         if (output.var >= 0)
             Fvals[size_t(output.var)] = result;
     }
+}
+
+bool TKRO_Data::LocateCardID(const QString &cardID)
+{
+    const int column = FCardID.columnIndex(QStringLiteral("CardID"));
+    const QStringView stored = QStringView(cardID).left(FCardID.column(column).size);
+    for (FCardID.First(); !FCardID.eof(); FCardID.Next()) {
+        if (FCardID.field(column).asText() == stored)
+            return true;
+    }
+    return false;
+}
+
+QStringList TKRO_Data::RemoveBackup()
+{
+    // The folder follows from the ID alone: the register's Folder column is file content
+    // and may point anywhere.
+    const QString folder = settingsBackupFolder(FProgramDataFolder, FKROCardID);
+    if (FProgramDataFolder.isEmpty() || folder.isEmpty()) {
+        throw FileError(
+            QStringLiteral("The card ID \"%1\" cannot name a backup folder; no backup was removed.")
+                .arg(FKROCardID));
+    }
+    QStringList remaining;
+    const QDir backup(folder);
+    const QStringList entries = backup.entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &entry : entries) {
+        if (!settingsBackupFiles().contains(entry, Qt::CaseInsensitive))
+            continue;
+        // A link is removed itself, never what it points to; a folder of such a name stays.
+        if (!QFile::remove(backup.filePath(entry)))
+            remaining << backup.filePath(entry);
+    }
+    if (!remaining.isEmpty())
+        return remaining;
+    if (LocateCardID(FKROCardID)) {
+        FCardID.Delete();
+        FCardID.saveToFile(FCardIDFile);
+    }
+    FKROCardID.clear();
+    FKROCardIDBackup.clear();
+    return remaining;
 }
 
 } // namespace zel

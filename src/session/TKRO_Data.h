@@ -134,6 +134,17 @@ public:
     QString KROCardIDBackup() const { return FKROCardIDBackup; }
     /// Sets the backup folder of the current card.
     void setKROCardIDBackup(const QString &folder) { FKROCardIDBackup = folder; }
+    /// Moves the card-ID register to the row of \a cardID, compared as the register stores
+    /// it (cut to the column's length); false when no row holds it.
+    bool LocateCardID(const QString &cardID);
+    /// Removes the settings backup of KROCardID: deletes the backup files (in any case of
+    /// their names) from its backup folder in the program's Data folder, never from a folder
+    /// the register names. When all are gone, deletes the card's register row, saves the
+    /// register and clears KROCardID and KROCardIDBackup; the folders stay. Returns the
+    /// files that could not be deleted (a missing file is no failure); while any remain,
+    /// the row and both strings are kept, so the removal can be tried again. Throws
+    /// FileError, changing nothing, when KROCardID cannot name a folder.
+    QStringList RemoveBackup();
     /// Whether live telemetry runs; the windows never start it.
     bool Telemetry_on() const { return FTelemetry_on; }
     /// The template's first layout store.
