@@ -103,7 +103,11 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
 
     buildLayout();
     buildMenus();
-    m_programDataFolder = programDataFolder(m_programFolder);
+    // The data module's folder once it has started, so that both agree on the fallback.
+    m_programDataFolder = m_data.ProgramDataFolder().isEmpty()
+        ? programDataFolder(m_programFolder)
+        : m_data.ProgramDataFolder();
+    QDir().mkpath(m_programDataFolder);
 
     connectGuarded(m_dialogs, &m_drives, &CardDrives::arrived, this,
         [this] { WMDeviceChange(DeviceChange::Arrival); });
