@@ -185,7 +185,7 @@ QWidget *TfrmLoggerConfig::buildHeader()
 
     m_driveBox = new QComboBox;
     m_driveBox->setObjectName(QStringLiteral("SelectionDriveList"));
-    m_driveBox->setMinimumWidth(200);
+    m_driveBox->setMinimumWidth(260);
     m_driveList = std::make_unique<CardDriveList>(*m_driveBox);
     connect(m_driveBox, &QComboBox::currentIndexChanged, this,
         [this] { guarded(m_dialogs, [this] { SelectionDriveListChoose(); }); });
@@ -194,8 +194,10 @@ QWidget *TfrmLoggerConfig::buildHeader()
         auto *list = new QComboBox;
         list->setObjectName(QString::fromLatin1(name));
         list->addItems(entries);
-        // Shows the card's settings; the user never changes them here.
-        list->setEnabled(false);
+        // Shows the card's settings, which the user never changes here; left enabled so
+        // that the entry stays readable.
+        list->setFocusPolicy(Qt::NoFocus);
+        list->setAttribute(Qt::WA_TransparentForMouseEvents);
         return list;
     };
     m_ecuList = readOnlyList("ECUModelList", kECUModels);
