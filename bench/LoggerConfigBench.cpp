@@ -43,8 +43,8 @@ QString cardRoot()
         QDir(logs).removeRecursively();
         QDir().mkpath(logs);
         for (int i = 1; i <= kLogs; ++i)
-            zel::bench::writeSessionRawLog(logs, zel::bench::kRecords,
-                QStringLiteral("run%1.Dsh").arg(i));
+            zel::bench::writeSessionRawLog(
+                logs, zel::bench::kRecords, QStringLiteral("run%1.Dsh").arg(i));
         return card;
     }();
     return root;
@@ -65,8 +65,8 @@ void BM_QuickImportThreeLogs(benchmark::State &state)
         QDir(QDir(program).filePath(QStringLiteral("Data/DEMO"))).removeRecursively();
         state.ResumeTiming();
         for (int i = 1; i <= kLogs; ++i) {
-            zel::TfrmLoggerConfig window(data, dialogs, drives, program,
-                [&opened](const QString &) { ++opened; });
+            zel::TfrmLoggerConfig window(
+                data, dialogs, drives, program, [&opened](const QString &) { ++opened; });
             auto *cards = window.findChild<QComboBox *>(QStringLiteral("SelectionDriveList"));
             cards->setCurrentIndex(cards->findData(card));
             dialogs.answerOpenFile(QDir(card).filePath(QStringLiteral("Logs/run%1.Dsh").arg(i)));

@@ -556,7 +556,8 @@ void TMainForm::KRO71Click()
     // dialogs, which must not stack on a closing modal window.
     QString quickImported;
     {
-        TfrmLoggerConfig window(m_data, m_dialogs, *m_cardDrives, m_programFolder,
+        TfrmLoggerConfig window(
+            m_data, m_dialogs, *m_cardDrives, m_programFolder,
             [&quickImported](const QString &path) { quickImported = path; }, this);
         window.exec();
     }

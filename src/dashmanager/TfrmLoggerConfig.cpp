@@ -41,10 +41,9 @@ namespace {
 const QStringList kECUModels { QStringLiteral("Select ECU"), QStringLiteral("No ECU Connected"),
     QStringLiteral("ZEL Motorsport ECUs"), QStringLiteral("ZEL Corvid 4"),
     QStringLiteral("MoTec M800"), QStringLiteral("ZEL VT4A"), QStringLiteral("ZEL VT4B") };
-const QStringList kDashModels { QStringLiteral("Select logger"),
-    QStringLiteral("ZEL KRO-7 Street"), QStringLiteral("ZEL KRO-7 Pro Street"),
-    QStringLiteral("ZEL KRO-7 Pro Drag"), QStringLiteral("ZEL KRO-7 Pro Circuit"),
-    QStringLiteral("ZEL KRO-7 Hot Rod") };
+const QStringList kDashModels { QStringLiteral("Select logger"), QStringLiteral("ZEL KRO-7 Street"),
+    QStringLiteral("ZEL KRO-7 Pro Street"), QStringLiteral("ZEL KRO-7 Pro Drag"),
+    QStringLiteral("ZEL KRO-7 Pro Circuit"), QStringLiteral("ZEL KRO-7 Hot Rod") };
 
 struct PageInfo
 {
@@ -65,8 +64,7 @@ const PageInfo kPages[TfrmLoggerConfig::PageCount] = {
 // The entries a card with settings enables and the no-card state disables ("Open Imported
 // Log" stays enabled in both).
 const char *const kCardEntries[] = { "SaveSettings1", "ClearLogs1", "LoadnewfirmwaretoCard1",
-    "SelectDataLog1", "QuickImport1", "SaveImportedLog1", "LoadPracticeRun1",
-    "LoadMessageFile1" };
+    "SelectDataLog1", "QuickImport1", "SaveImportedLog1", "LoadPracticeRun1", "LoadMessageFile1" };
 
 constexpr int kCardIDLength = 20;
 constexpr int kVehicleLength = 47;
@@ -104,9 +102,8 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
     buildLayout();
     buildMenus();
     // The data module's folder once it has started, so that both agree on the fallback.
-    m_programDataFolder = m_data.ProgramDataFolder().isEmpty()
-        ? programDataFolder(m_programFolder)
-        : m_data.ProgramDataFolder();
+    m_programDataFolder = m_data.ProgramDataFolder().isEmpty() ? programDataFolder(m_programFolder)
+                                                               : m_data.ProgramDataFolder();
     QDir().mkpath(m_programDataFolder);
 
     connectGuarded(m_dialogs, &m_drives, &CardDrives::arrived, this,
@@ -523,7 +520,8 @@ void TfrmLoggerConfig::KROSettingsloadTable()
     m_vehicle->setText(settings.DataDict.Vehicle.toString());
     m_notes->setPlainText(settings.DataDict.TrackConditiion.toString());
     m_extraNotes->setPlainText(settings.DataDict.WeatherCondition.toString());
-    m_modelList->setCurrentIndex(settings.ModelIndex < m_modelList->count() ? settings.ModelIndex : -1);
+    m_modelList->setCurrentIndex(
+        settings.ModelIndex < m_modelList->count() ? settings.ModelIndex : -1);
     m_ecuList->setCurrentIndex(settings.ECUIndex < m_ecuList->count() ? settings.ECUIndex : -1);
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: ") + cardID);
     m_cardSettingsLoaded = true;

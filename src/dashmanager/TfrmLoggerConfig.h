@@ -50,8 +50,15 @@ public:
     enum class DeviceChange { Arrival, Removal };
 
     /// The pages in the order of the navigation tree.
-    enum Page { SDCardPage, LogSettingsPage, ChannelTranslationsPage, LogChannelsPage, LogsPage,
-        LogFileEditorPage, PageCount };
+    enum Page {
+        SDCardPage,
+        LogSettingsPage,
+        ChannelTranslationsPage,
+        LogChannelsPage,
+        LogsPage,
+        LogFileEditorPage,
+        PageCount
+    };
 
     /// Builds the window over the data module \a data, asking through \a dialogs, listing
     /// the cards of \a drives; \a programFolder holds the program (its "Data" folder is

@@ -5,8 +5,8 @@
 
 namespace zel {
 
-WindowImportObserver::WindowImportObserver(UserDialogs &dialogs, ProgressModel &progress,
-    std::function<void(const QString &)> status)
+WindowImportObserver::WindowImportObserver(
+    UserDialogs &dialogs, ProgressModel &progress, std::function<void(const QString &)> status)
     : m_dialogs(dialogs)
     , m_progress(progress)
     , m_status(std::move(status))

@@ -15,8 +15,8 @@ class WindowImportObserver final : public ImportObserver
 {
 public:
     /// Reports to \a dialogs and \a progress; \a status shows a passing note.
-    WindowImportObserver(UserDialogs &dialogs, ProgressModel &progress,
-        std::function<void(const QString &)> status);
+    WindowImportObserver(
+        UserDialogs &dialogs, ProgressModel &progress, std::function<void(const QString &)> status);
 
     void showMessage(const QString &text) override;
     void showStatus(const QString &text) override;

@@ -1,8 +1,9 @@
+#include "dashmanager/TfrmLoggerConfig.h"
+
 #include "card/CardDrives.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "dashmanager/EcuChannelCount.h"
-#include "dashmanager/TfrmLoggerConfig.h"
 #include "logger/TKROSettings.h"
 #include "logger/TMathsChannels.h"
 #include "session/RecordTable.h"
@@ -99,8 +100,8 @@ protected:
 
     TfrmLoggerConfig &open()
     {
-        window = std::make_unique<TfrmLoggerConfig>(data, dialogs, drives, program,
-            [this](const QString &path) { opened << path; });
+        window = std::make_unique<TfrmLoggerConfig>(
+            data, dialogs, drives, program, [this](const QString &path) { opened << path; });
         window->show();
         return *window;
     }
@@ -149,8 +150,7 @@ protected:
 };
 
 const char *const kCardEntries[] = { "SaveSettings1", "ClearLogs1", "LoadnewfirmwaretoCard1",
-    "SelectDataLog1", "QuickImport1", "SaveImportedLog1", "LoadPracticeRun1",
-    "LoadMessageFile1" };
+    "SelectDataLog1", "QuickImport1", "SaveImportedLog1", "LoadPracticeRun1", "LoadMessageFile1" };
 
 TEST(EcuChannelCountTest, OnlyModelOneHasECUChannels)
 {
@@ -178,10 +178,9 @@ TEST_F(TfrmLoggerConfigTest, TheWindowHasItsMenusPagesAndHeader)
             EXPECT_EQ(menu->text(), "Maps");
     }
     EXPECT_EQ(shownMenus, menus);
-    const std::pair<const char *, const char *> entries[] = {
-        { "SaveSettings1", "Save settings to card" },
-        { "InitialiseNewCard1", "Initialise new card" },
-        { "ClearLogs1", "Clear Logs from card" },
+    const std::pair<const char *, const char *> entries[] = { { "SaveSettings1",
+                                                                  "Save settings to card" },
+        { "InitialiseNewCard1", "Initialise new card" }, { "ClearLogs1", "Clear Logs from card" },
         { "LoadnewfirmwaretoCard1", "Load new firmware to card" },
         { "LoadPracticeRun1", "Load Sector File" }, { "LoadMessageFile1", "Load Message File" },
         { "SelectDataLog1", "Select Data Log" }, { "SaveImportedLog1", "Save Imported Log" },
@@ -307,10 +306,10 @@ TEST_F(TfrmLoggerConfigTest, ACardWithSettingsEnablesThePagesItsDashHas)
         EXPECT_FALSE(button("SaveLogFile")->isEnabledTo(logs));
         EXPECT_EQ(window->findChild<QComboBox *>("DashModelList")->currentText(),
             "ZEL KRO-7 Pro Circuit");
-        EXPECT_EQ(window->findChild<QComboBox *>("ECUModelList")->currentText(),
-            "ZEL Motorsport ECUs");
-        EXPECT_EQ(window->findChild<QLabel *>("CardIdentifier")->text(),
-            "SD Card Identifier: DEMO");
+        EXPECT_EQ(
+            window->findChild<QComboBox *>("ECUModelList")->currentText(), "ZEL Motorsport ECUs");
+        EXPECT_EQ(
+            window->findChild<QLabel *>("CardIdentifier")->text(), "SD Card Identifier: DEMO");
         EXPECT_EQ(window->findChild<QLineEdit *>("CardIDEdit")->text(), "DEMO");
         EXPECT_EQ(window->findChild<QLineEdit *>("VehicleEdit")->text(), "Van");
         EXPECT_EQ(window->ECUChannelCount(), 47);
@@ -406,7 +405,9 @@ TEST_F(TfrmLoggerConfigTest, SavingToTheCardWritesTheCardPageAndNeedsACardID)
     EXPECT_EQ(after.mid(dict + qsizetype(offsetof(TDataDictionary, Vehicle)), 6),
         QByteArray("\x05Truck", 6));
     EXPECT_EQ(after.mid(dict + qsizetype(offsetof(TDataDictionary, TrackConditiion)), 4),
-        QByteArray("\x03" "Dry", 4));
+        QByteArray("\x03"
+                   "Dry",
+            4));
     EXPECT_EQ(after.mid(dict + qsizetype(offsetof(TDataDictionary, WeatherCondition)), 6),
         QByteArray("\x05Sunny", 6));
     EXPECT_EQ(after[qsizetype(offsetof(TSettings, LogSpeed))], 2);
@@ -466,9 +467,8 @@ TEST_F(TfrmLoggerConfigTest, ACardGoneOrSwappedIsNeverWrittenByTheWindow)
         EXPECT_FALSE(window->CardSettingsLoaded());
         EXPECT_FALSE(window->KROSettings().active());
         EXPECT_TRUE(enabledPages().isEmpty());
-        EXPECT_TRUE(shownTexts(DialogKind::Error).isEmpty()) << shownTexts(DialogKind::Error)
-                                                                    .join("; ")
-                                                                    .toStdString();
+        EXPECT_TRUE(shownTexts(DialogKind::Error).isEmpty())
+            << shownTexts(DialogKind::Error).join("; ").toStdString();
         const CardPaths cardA(c.change == Change::OtherDriveArrives ? root : aside);
         EXPECT_EQ(readAll(cardA.settingsFile()) != settingsA, c.saved);
         EXPECT_EQ(readAll(cardA.translationFile()) != translationsA, c.saved);
@@ -477,7 +477,10 @@ TEST_F(TfrmLoggerConfigTest, ACardGoneOrSwappedIsNeverWrittenByTheWindow)
             const QByteArray settingsB = readAll(cardB.settingsFile());
             window.reset(); // closing the window writes nothing to card B either
             EXPECT_EQ(readAll(cardB.settingsFile()), settingsB);
-            EXPECT_EQ(settingsB.mid(kDriverNameOffset, 2), QByteArray("\x01" "B", 2));
+            EXPECT_EQ(settingsB.mid(kDriverNameOffset, 2),
+                QByteArray("\x01"
+                           "B",
+                    2));
         }
         window.reset();
     }

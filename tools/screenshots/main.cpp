@@ -23,16 +23,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 
 namespace {
