@@ -371,7 +371,13 @@ void TfrmLoggerConfig::SelectionDriveListChoose()
 
 void TfrmLoggerConfig::SelectionDriveListChange()
 {
-    closeOrReleaseCardTables();
+    try {
+        closeOrReleaseCardTables();
+    } catch (...) {
+        // The shown card keeps its tables (a save failed): the selector names it again.
+        m_driveList->select(m_cardDrive);
+        throw;
+    }
     m_modelList->setCurrentIndex(0);
     m_ecuList->setCurrentIndex(0);
 
@@ -499,9 +505,11 @@ void TfrmLoggerConfig::closeOrReleaseCardTables()
 
 void TfrmLoggerConfig::WMDeviceChange(DeviceChange change)
 {
-    // Decided before anything else runs: whether the shown card is still the one whose
-    // tables the window holds.
-    closeOrReleaseCardTables();
+    // Every device change resets the selection, so the shown card is let go first: saved
+    // when it is still the card whose tables the window holds, released when it is gone or
+    // swapped, or when its save fails (that error is shown).
+    if (!guarded(m_dialogs, [this] { closeOrReleaseCardTables(); }))
+        releaseCardTables();
     if (change == DeviceChange::Arrival) {
         m_cardSettingsLoaded = true;
     } else {
@@ -541,6 +549,11 @@ void TfrmLoggerConfig::SaveSettings1Click()
 {
     if (m_cardDrive.isEmpty())
         return;
+    if (!m_settings.active() && QFileInfo(CardPaths(m_cardDrive).settingsFile()).isFile()) {
+        // The card's tables could not be loaded: selecting it again says why.
+        SelectionDriveListChange();
+        return;
+    }
     if (!QFileInfo(CardPaths(m_cardDrive).settingsFile()).isFile()) {
         if (m_dialogs.question(QStringLiteral(
                 "This card must be initialized! Do you want to initialize this card?"))
@@ -584,6 +597,7 @@ bool TfrmLoggerConfig::ImportLog()
         return false;
 
     showPage(LogsPage);
+    m_importSaveable = false;
     m_saveLog->setEnabled(false);
     m_importedParts.clear();
     m_currentLogName = QFileInfo(*path).fileName();
@@ -607,7 +621,8 @@ bool TfrmLoggerConfig::ImportLog()
         m_dialogs.warning(failures.join(u'\n'));
 
     // A split log is saved already, part by part.
-    m_saveLog->setEnabled(m_importedParts.isEmpty());
+    m_importSaveable = m_importedParts.isEmpty();
+    m_saveLog->setEnabled(m_importSaveable);
     m_readLog->setEnabled(true);
     m_quickImport->setEnabled(true);
     return true;
@@ -616,7 +631,7 @@ bool TfrmLoggerConfig::ImportLog()
 void TfrmLoggerConfig::SaveImportedLog()
 {
     RecordTable &table = m_data.LogDataTable();
-    if (m_currentLogName.isEmpty() || !m_importedParts.isEmpty() || !table.isOpen())
+    if (!m_importSaveable || !table.isOpen())
         return;
     FileDialogRequest request;
     request.filter = QStringLiteral("ZEL Log File|*.kro");

@@ -189,6 +189,7 @@ private:
     QString m_currentLogName;
     QString m_importedCardID; // the card ID of the last import, whose folder it goes to
     QStringList m_importedParts; // the parts of a split import, saved already
+    bool m_importSaveable = false; // the last import ended whole and unsplit
     bool m_closing = false;
 
     QComboBox *m_driveBox = nullptr;

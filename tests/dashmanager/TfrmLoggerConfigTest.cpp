@@ -531,6 +531,36 @@ TEST_F(TfrmLoggerConfigTest, ImportAskForALogOnTheCardInAnyCase)
     EXPECT_EQ(recorded, 1);
 }
 
+TEST_F(TfrmLoggerConfigTest, ADamagedLogIsReportedAndNothingOfItCanBeSaved)
+{
+    const QString root = insertCard("card");
+    writeCard(root);
+    // A whole log first, so that a saveable import would be left over from it.
+    const QString whole = QDir(root).filePath("Logs/Datalog1.Dsh");
+    const QString damaged = QDir(root).filePath("Logs/damaged.Dsh");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(readAll(whole).left(100)); // cut inside the header
+    file.close();
+    open();
+    select(root);
+    dialogs.answerOpenFile(whole);
+    ASSERT_TRUE(window->ImportLog());
+
+    for (const char *entry : { "ReadLogFile", "QuickLogImport" }) {
+        SCOPED_TRACE(entry);
+        const qsizetype errorsBefore = shownTexts(DialogKind::Error).size();
+        dialogs.answerOpenFile(damaged);
+        button(entry)->click();
+        EXPECT_EQ(shownTexts(DialogKind::Error).size(), errorsBefore + 1);
+        EXPECT_FALSE(button("SaveLogFile")->isEnabled());
+        action("SaveImportedLog1")->trigger(); // no save dialog: nothing to save
+        EXPECT_TRUE(opened.isEmpty());
+        EXPECT_TRUE(window->isVisible());
+    }
+    EXPECT_FALSE(QFileInfo::exists(QDir(dataFolder()).filePath("DEMO/damaged.kro")));
+}
+
 TEST_F(TfrmLoggerConfigTest, ADashModelOtherThanOneStillImportsItsChannels)
 {
     const QString root = insertCard("card");
