@@ -4,8 +4,10 @@
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "dashmanager/EcuChannelCount.h"
+#include "logger/RawLogWriter.h"
 #include "logger/TKROSettings.h"
 #include "logger/TMathsChannels.h"
+#include "session/LogImport.h"
 #include "session/RecordTable.h"
 #include "session/TKRO_Data.h"
 #include "ui/LimitedTextEdit.h"
@@ -628,6 +630,42 @@ TEST_F(TfrmLoggerConfigTest, QuickImportSavesUnderAFreeNameInTheCardsFolderAndOp
     // The unsafe ID was named; the empty one needs no word.
     ASSERT_EQ(shownTexts(DialogKind::Warning).size(), 1);
     EXPECT_TRUE(shownTexts(DialogKind::Warning)[0].contains("../up"));
+}
+
+TEST_F(TfrmLoggerConfigTest, ASplitLogIsSavedByTheImportAndQuickImportOpensItsFirstPart)
+{
+    const QString root = insertCard("card");
+    writeCard(root);
+    const QString raw = QDir(root).filePath("Logs/long.Dsh");
+    RawLogWriter writer({ "RPM" });
+    TLogRecord record {};
+    for (int i = 1; i <= LogImport::kSplitRecords + 1; ++i) {
+        record.RecordID = std::uint32_t(i);
+        writer.appendRecord(record);
+    }
+    writer.save(raw);
+    open();
+    select(root);
+
+    dialogs.answerOpenFile(raw);
+    button("ReadLogFile")->click();
+    EXPECT_TRUE(shownTexts(DialogKind::Information)
+                    .contains("This log is very large and will be split into sections"));
+    EXPECT_FALSE(button("SaveLogFile")->isEnabled()); // saved already, part by part
+    const QDir cardFolder(QDir(dataFolder()).filePath("DEMO"));
+    const QStringList firstParts = cardFolder.entryList(QDir::Files);
+    ASSERT_EQ(firstParts.size(), 2);
+
+    dialogs.answerOpenFile(raw);
+    button("QuickLogImport")->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QFileInfo(opened[0]).absolutePath(), cardFolder.absolutePath());
+    EXPECT_FALSE(firstParts.contains(QFileInfo(opened[0]).fileName())); // none replaced
+    EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith("long_1"));
+    RecordTable part;
+    part.loadFromFile(opened[0]);
+    EXPECT_EQ(part.rowCount(), LogImport::kSplitRecords + 2); // its header row and records
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(TfrmLoggerConfigTest, ClosingSavesTheShownCardsTablesAndFreesTheImport)
