@@ -4,10 +4,10 @@
 #include "app/ChannelChart.h"
 #include "app/ChannelGridDelegate.h"
 #include "app/LapPagesView.h"
-#include "app/LimitedTextEdit.h"
 #include "app/LogChartSeries.h"
 #include "app/TfrmSetChart.h"
 #include "app/TimingTreeView.h"
+#include "dashmanager/TfrmLoggerConfig.h"
 #include "session/ChartableColumn.h"
 #include "session/ControlsDisabled.h"
 #include "session/LapCheckList.h"
@@ -23,6 +23,7 @@
 #include "ui/ChartView.h"
 #include "ui/ProgressBarBinding.h"
 #include "ui/HandlerGuard.h"
+#include "ui/LimitedTextEdit.h"
 #include "ui/ToolWindow.h"
 #include "ui/UserDialogs.h"
 
@@ -449,7 +450,9 @@ void TMainForm::buildMenus()
     });
 
     QMenu *dash = menuBar()->addMenu(QStringLiteral("Dash Manager"));
-    addItem(dash, "KRO71", QStringLiteral("KRO 7"));
+    QAction *kro7 = addItem(dash, "KRO71", QStringLiteral("KRO 7"));
+    kro7->setEnabled(false);
+    onTriggered(kro7, [this] { KRO71Click(); });
 
     QMenu *guides = menuBar()->addMenu(QStringLiteral("User Guides"));
     onTriggered(addItem(guides, "RaceDash1", QStringLiteral("Race Dash")),
@@ -537,6 +540,29 @@ void TMainForm::resetProgress()
 {
     m_progress.setMaximum(0);
     m_progress.setPosition(0);
+}
+
+void TMainForm::setCardDrives(CardDrives *drives)
+{
+    m_cardDrives = drives;
+    findChild<QAction *>(QStringLiteral("KRO71"))->setEnabled(drives != nullptr);
+}
+
+void TMainForm::KRO71Click()
+{
+    if (!m_cardDrives)
+        return;
+    // Opened once the window has gone: the main window's open runs its own progress and
+    // dialogs, which must not stack on a closing modal window.
+    QString quickImported;
+    {
+        TfrmLoggerConfig window(
+            m_data, m_dialogs, *m_cardDrives, m_programFolder,
+            [&quickImported](const QString &path) { quickImported = path; }, this);
+        window.exec();
+    }
+    if (!quickImported.isEmpty())
+        OpenLogFile(quickImported);
 }
 
 void TMainForm::OpenLogFile1Click()

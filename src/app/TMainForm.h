@@ -27,6 +27,7 @@ class QToolButton;
 
 namespace zel {
 
+class CardDrives;
 class ChannelChart;
 class LapCheckList;
 class LimitedTextEdit;
@@ -174,6 +175,12 @@ public:
     /// The track map editor that "Track Map Editor" shows and laps are imported into as
     /// edges; not owned. Closing it disables the two import entries again.
     void setTrackForm(TTrackForm *form);
+    /// The removable drives the logger configuration window lists; not owned. Until one is
+    /// set, "Dash Manager" > "KRO 7" is disabled.
+    void setCardDrives(CardDrives *drives);
+    /// "Dash Manager" > "KRO 7": the logger configuration window, shown modally and freed
+    /// when it closes; a quick import there opens its log here.
+    void KRO71Click();
 
     // Models of the controls
     ChannelGrid &StringGrid1() { return m_grid; }
@@ -208,6 +215,7 @@ private:
     QString m_programFolder;
     QString m_dataFolder;
     DocumentOpener m_openDocument;
+    CardDrives *m_cardDrives = nullptr;
     LogChartSeries *m_chartSeries = nullptr;
     ChartColours m_chartColours;
     QString m_lapFileName;

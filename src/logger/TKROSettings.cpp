@@ -100,6 +100,11 @@ void TKROSettings::CloseSettingsTable()
     FSettingsTable.close();
 }
 
+void TKROSettings::ReleaseSettingsTable()
+{
+    FSettingsTable.close();
+}
+
 void TKROSettings::setDefaults()
 {
     Settings.Name.assign(QStringLiteral("Datalog"));

@@ -96,6 +96,10 @@ public:
     /// Saves and releases the open file; the component is inactive afterwards. When the
     /// save fails the error propagates and the file stays open, so nothing is lost.
     void CloseSettingsTable();
+    /// Lets the open file go without writing anything, for a card that was pulled out or
+    /// swapped for another: what is in memory must not reach whatever is now at that path.
+    /// The component is inactive afterwards.
+    void ReleaseSettingsTable();
 
 signals:
     /// Raised after each load, so the owner can show the record.

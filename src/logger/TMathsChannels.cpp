@@ -88,6 +88,11 @@ void TMathsChannels::CloseMathsTables()
     FMathsTable.close();
 }
 
+void TMathsChannels::ReleaseMathsTables()
+{
+    FMathsTable.close();
+}
+
 void TMathsChannels::AddFormula(const QString &ChannelName, const QString &Formula, int)
 {
     if (Formula.size() > kMaxFormulaLength) {

@@ -65,6 +65,9 @@ public:
     /// Saves and releases the open file; inactive afterwards. When the save fails the error
     /// propagates and the file stays open, so nothing is lost.
     void CloseMathsTables();
+    /// Lets the open file go without writing anything (a card pulled out or swapped);
+    /// inactive afterwards.
+    void ReleaseMathsTables();
 
     /// Gives every maths channel named exactly ChannelName the formula; when there is none,
     /// adds one with the name converted to the card's code page and cut to 20 characters.

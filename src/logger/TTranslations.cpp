@@ -54,6 +54,11 @@ void TTranslations::CloseTranslationTables()
     FTranslationTable.close();
 }
 
+void TTranslations::ReleaseTranslationTables()
+{
+    FTranslationTable.close();
+}
+
 void TTranslations::CreateTranslationTables()
 {
     FTranslationTable.close();

@@ -77,6 +77,9 @@ public:
     /// Saves and releases the open file; inactive afterwards. When the save fails the error
     /// propagates and the file stays open, so nothing is lost.
     void CloseTranslationTables();
+    /// Lets the open file go without writing anything (a card pulled out or swapped);
+    /// inactive afterwards.
+    void ReleaseTranslationTables();
     /// Creates or empties TranslationFileName and writes 48 fresh records; becomes active.
     void CreateTranslationTables();
     /// Shifts records start..46 one place down; record 47 is lost, record start stays.

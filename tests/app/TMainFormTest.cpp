@@ -2,6 +2,9 @@
 #include "app/ChannelChart.h"
 #include "app/LogChartSeries.h"
 #include "app/ProgramStart.h"
+#include "card/CardDrives.h"
+#include "card/DemoCard.h"
+#include "dashmanager/TfrmLoggerConfig.h"
 #include "session/ChartColours.h"
 #include "session/LapCheckList.h"
 #include "session/LogColours.h"
@@ -15,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -25,6 +29,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -218,7 +223,7 @@ TEST_F(TMainFormTest, StartsWithItsCaptionStateAndEntries)
         { "Clearalllogs1", "Clear all logs", true, true },
         { "TrackMap1", "Track Map Editor", true, true },
         { "ShowTrackMap1", "Show Track Map", true, true },
-        { "KRO71", "KRO 7", true, true },
+        { "KRO71", "KRO 7", false, true }, // until the program's card drives are set
         { "RaceDash1", "Race Dash", true, true },
         { "ManagerSoftware1", "Manager Software", true, true },
         { "About1", "About", true, true },
@@ -264,6 +269,41 @@ TEST_F(TMainFormTest, StartsWithItsCaptionStateAndEntries)
     EXPECT_EQ(widget<QPlainTextEdit>("Memo4")->parentWidget()->findChild<QLabel *>()->text(),
         "General Commaents");
     EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(TMainFormTest, TheLoggerConfigurationWindowQuickImportsIntoTheMainWindow)
+{
+    struct OneCard : CardDrives
+    {
+        QStringList roots() const override { return { root }; }
+        QString identity(const QString &) const override { return QStringLiteral("card"); }
+        QString root;
+    } drives;
+    drives.root = file("card");
+    DemoCard().write(drives.root);
+    window().setCardDrives(&drives);
+    ASSERT_TRUE(action("KRO71")->isEnabled());
+
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *config = qobject_cast<TfrmLoggerConfig *>(QApplication::activeModalWidget());
+        if (!config)
+            return;
+        shown = config->windowTitle() == "Logger Configuration";
+        auto *cards = config->findChild<QComboBox *>("SelectionDriveList");
+        cards->setCurrentIndex(cards->findData(drives.root));
+        dialogs.answerOpenFile(QDir(drives.root).filePath("Logs/Datalog2.Dsh"));
+        config->findChild<QPushButton *>("QuickLogImport")->click();
+    });
+    trigger("KRO71");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(window().findChildren<TfrmLoggerConfig *>().isEmpty()); // freed on close
+    ASSERT_NE(window().logAt(1), nullptr);
+    EXPECT_EQ(window().logAt(1)->LogFileName(), file("Data/DEMO/Datalog2.kro"));
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("; ").toStdString();
+
+    window().setCardDrives(nullptr);
+    EXPECT_FALSE(action("KRO71")->isEnabled());
 }
 
 TEST_F(TMainFormTest, OpensTwoLogsIntoColumnsOneAndTwo)

@@ -27,6 +27,7 @@ struct Table
     std::function<void()> close; // saves first, except a line file
     std::function<bool()> active;
     bool closeSaves;
+    std::function<void()> release = {}; // lets the file go unsaved (the card tables)
 };
 
 class CardTableLifecycleTest : public TableTest
@@ -47,7 +48,7 @@ protected:
                 },
                 [this] { settings.settings().Brightness ^= 1; },
                 [this] { settings.CloseSettingsTable(); }, [this] { return settings.active(); },
-                true },
+                true, [this] { settings.ReleaseSettingsTable(); } },
             { "translations",
                 [this](const QString &file) {
                     translations.setTranslationFileName(file);
@@ -60,7 +61,8 @@ protected:
                 },
                 [this] { translations.record(0).AvgLevel ^= 1; },
                 [this] { translations.CloseTranslationTables(); },
-                [this] { return translations.active(); }, true },
+                [this] { return translations.active(); }, true,
+                [this] { translations.ReleaseTranslationTables(); } },
             { "maths",
                 [this](const QString &file) {
                     maths.setMathsFileName(file);
@@ -73,7 +75,7 @@ protected:
                     maths.LoadMathsTables();
                 },
                 [this] { maths.AddVariable("Mass", 0, 650); }, [this] { maths.CloseMathsTables(); },
-                [this] { return maths.active(); }, true },
+                [this] { return maths.active(); }, true, [this] { maths.ReleaseMathsTables(); } },
             { "line file",
                 [this](const QString &file) {
                     track.setTrackFileName(file);
@@ -84,7 +86,7 @@ protected:
                     track.LoadTrackTable();
                 },
                 [this] { track.TrackData()[0].RecType = kSectorLine; },
-                [this] { track.CloseTrackTable(); }, [this] { return track.active(); }, false },
+                [this] { track.CloseTrackTable(); }, [this] { return track.active(); }, false, {} },
         };
     }
 
@@ -174,6 +176,24 @@ TEST_F(CardTableLifecycleTest, OnlyARegularFileLoadsAndASaveNeverLandsInAnotherF
         EXPECT_EQ(readAll(file), newcomer);
         EXPECT_TRUE(table.active());
         table.load(target); // drops the unsaved change, releasing the stale file
+    }
+}
+
+TEST_F(CardTableLifecycleTest, ReleasingATableWritesNothingAndLeavesItInactive)
+{
+    for (const Table &table : tables()) {
+        if (!table.release)
+            continue;
+        SCOPED_TRACE(table.name);
+        const QString file = path(QString::fromLatin1(table.name));
+        table.create(file);
+        const QByteArray saved = readAll(file);
+        table.load(file);
+        table.change();
+        table.release();
+        EXPECT_FALSE(table.active());
+        table.close(); // inactive: the change in memory has no file to go to any more
+        EXPECT_EQ(readAll(file), saved);
     }
 }
 

@@ -5,11 +5,17 @@
 // lap window with the demo circuit's map, sector lines and the logs' race lines and the track
 // map editor with the same map and lines, two laps of the first log laid over each other with
 // the cursor's readout and position dots (when PROGRAM_FOLDER/Data holds "Demo Circuit.map"
-// and "Demo Circuit.Prc"), the display options dialog and the about box.
+// and "Demo Circuit.Prc"), the display options dialog, the logger configuration window with a
+// demo card selected, and the about box.
 #include "app/AboutBox.h"
 #include "app/ChannelChart.h"
 #include "app/ProgramStart.h"
 #include "app/TfrmSetChart.h"
+#include "card/CardDrives.h"
+#include "card/CardPaths.h"
+#include "card/DemoCard.h"
+#include "dashmanager/TfrmLoggerConfig.h"
+#include "logger/TKROSettings.h"
 #include "session/LapCheckList.h"
 #include "track/widgets/TTrackForm.h"
 #include "track/widgets/TTrackLapForm.h"
@@ -17,14 +23,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 
 namespace {
@@ -98,6 +106,46 @@ bool lapsUnderTheCursor(zel::TMainForm &window, zel::TTrackLapForm &trackLap,
     bool ok = save(window, out + QStringLiteral("/main-window-laps.png"));
     ok = save(trackLap, out + QStringLiteral("/track-lap-cursor.png")) && ok;
     trackLap.close();
+    return ok;
+}
+
+// One card, a demo card written to a temporary folder, as the removable drive.
+class DemoCardDrive : public zel::CardDrives
+{
+public:
+    explicit DemoCardDrive(QString root)
+        : m_root(std::move(root))
+    { }
+    QStringList roots() const override { return { m_root }; }
+    QString identity(const QString &) const override { return QStringLiteral("demo"); }
+
+private:
+    QString m_root;
+};
+
+// The logger configuration window with the demo card selected, on its "SD Card" page.
+bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString &programFolder,
+    QWidget &parent, const QString &out)
+{
+    QTemporaryDir card;
+    if (!card.isValid())
+        return false;
+    zel::DemoCard().write(card.path());
+    // The header's lists show the dash and ECU the demo card's codes describe.
+    zel::TKROSettings settings;
+    settings.setSettingsFileName(zel::CardPaths(card.path()).settingsFile());
+    settings.LoadSettingsTable();
+    settings.settings().ModelIndex = 4; // ZEL KRO-7 Pro Circuit
+    settings.settings().ECUIndex = 2; // ZEL Motorsport ECUs
+    settings.settings().DataDict.Vehicle.assign(QStringLiteral("Demo car"));
+    settings.CloseSettingsTable();
+    DemoCardDrive drive(card.path());
+    zel::TfrmLoggerConfig window(data, dialogs, drive, programFolder, {}, &parent);
+    window.show();
+    auto *cards = window.findChild<QComboBox *>(QStringLiteral("SelectionDriveList"));
+    cards->setCurrentIndex(cards->findData(card.path()));
+    const bool ok = save(window, out);
+    window.close();
     return ok;
 }
 
@@ -176,6 +224,9 @@ int main(int argc, char **argv)
     displayOptions.show();
     ok = save(displayOptions, args[1] + QStringLiteral("/display-options.png")) && ok;
     displayOptions.close();
+    ok = loggerConfig(*program.data, dialogs, args[0], window,
+             args[1] + QStringLiteral("/logger-config.png"))
+        && ok;
     zel::AboutBox about(&window);
     about.show();
     ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;

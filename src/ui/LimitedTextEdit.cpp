@@ -1,4 +1,4 @@
-#include "app/LimitedTextEdit.h"
+#include "ui/LimitedTextEdit.h"
 
 #include <QTextCursor>
 
