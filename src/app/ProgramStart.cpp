@@ -1,5 +1,6 @@
 #include "app/ProgramStart.h"
 
+#include "card/SystemCardDrives.h"
 #include "session/TKRO_Data.h"
 #include "ui/HandlerGuard.h"
 
@@ -18,6 +19,10 @@ Program startProgram(const QString &programFolder, UserDialogs &dialogs,
     program.trackLap = std::make_unique<TTrackLapForm>(dialogs, dataFolder);
     program.window->setTrackLapForm(program.trackLap.get());
     guarded(dialogs, [&] { program.data->DataModuleCreate(programFolder, writable); });
+    program.initCard = std::make_unique<TfrmInitCard>();
+    program.window->setInitCardForm(program.initCard.get());
+    program.drives = std::make_unique<SystemCardDrives>();
+    program.window->setCardDrives(program.drives.get());
     return program;
 }
 

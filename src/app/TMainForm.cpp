@@ -7,6 +7,7 @@
 #include "app/LogChartSeries.h"
 #include "app/TfrmSetChart.h"
 #include "app/TimingTreeView.h"
+#include "dashmanager/TfrmInitCard.h"
 #include "dashmanager/TfrmLoggerConfig.h"
 #include "session/ChartableColumn.h"
 #include "session/ControlsDisabled.h"
@@ -559,6 +560,8 @@ void TMainForm::KRO71Click()
         TfrmLoggerConfig window(
             m_data, m_dialogs, *m_cardDrives, m_programFolder,
             [&quickImported](const QString &path) { quickImported = path; }, this);
+        if (m_initCard)
+            window.onInitialiseCard = [this, &window] { m_initCard->run(window); };
         window.exec();
     }
     if (!quickImported.isEmpty())

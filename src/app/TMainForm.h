@@ -28,6 +28,7 @@ class QToolButton;
 namespace zel {
 
 class CardDrives;
+class TfrmInitCard;
 class ChannelChart;
 class LapCheckList;
 class LimitedTextEdit;
@@ -178,6 +179,8 @@ public:
     /// The removable drives the logger configuration window lists; not owned. Until one is
     /// set, "Dash Manager" > "KRO 7" is disabled.
     void setCardDrives(CardDrives *drives);
+    /// The card initialisation window the logger configuration window offers; not owned.
+    void setInitCardForm(TfrmInitCard *form) { m_initCard = form; }
     /// "Dash Manager" > "KRO 7": the logger configuration window, shown modally and freed
     /// when it closes; a quick import there opens its log here.
     void KRO71Click();
@@ -216,6 +219,7 @@ private:
     QString m_dataFolder;
     DocumentOpener m_openDocument;
     CardDrives *m_cardDrives = nullptr;
+    TfrmInitCard *m_initCard = nullptr;
     LogChartSeries *m_chartSeries = nullptr;
     ChartColours m_chartColours;
     QString m_lapFileName;

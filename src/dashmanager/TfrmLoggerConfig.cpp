@@ -2,10 +2,12 @@
 
 #include "card/CardDrives.h"
 #include "card/CardImportSource.h"
+#include "card/CardLogs.h"
 #include "card/CardPaths.h"
 #include "card/ImportDestination.h"
 #include "common/FolderName.h"
-#include "dashmanager/EcuChannelCount.h"
+#include "dashmanager/CardSettingsBackup.h"
+#include "card/DashModels.h"
 #include "dashmanager/WindowImportObserver.h"
 #include "logger/TMathsChannels.h"
 #include "session/LogImport.h"
@@ -258,6 +260,8 @@ QWidget *TfrmLoggerConfig::buildSDCardPage()
         b->setObjectName(QString::fromLatin1(name));
         buttons->addWidget(b);
     }
+    onClicked(page->findChild<QPushButton *>(QStringLiteral("BitBtn12")), [this] { BitBtn12Click(); });
+    onClicked(page->findChild<QPushButton *>(QStringLiteral("BitBtn13")), [this] { BitBtn13Click(); });
     buttons->addStretch();
     layout->addLayout(buttons);
     layout->addStretch();
@@ -287,6 +291,18 @@ QWidget *TfrmLoggerConfig::buildLogsPage()
     m_currentLog->setObjectName(QStringLiteral("CurrentLogLabel"));
     current->addWidget(m_currentLog, 1);
     layout->addLayout(current);
+
+    auto *numbering = new QHBoxLayout;
+    numbering->addWidget(new QLabel(QStringLiteral("Current Log Number")));
+    m_lastLog = new QLabel;
+    m_lastLog->setObjectName(QStringLiteral("LastLogLabel"));
+    numbering->addWidget(m_lastLog);
+    auto *clear = new QPushButton(QStringLiteral("Clear all logs"));
+    clear->setObjectName(QStringLiteral("ClearAllLogs"));
+    onClicked(clear, [this] { ClearLogs1Click(); });
+    numbering->addWidget(clear);
+    numbering->addStretch();
+    layout->addLayout(numbering);
     layout->addStretch();
     return page;
 }
@@ -320,7 +336,8 @@ void TfrmLoggerConfig::buildMenus()
         if (onInitialiseCard)
             onInitialiseCard();
     });
-    addItem(card, "ClearLogs1", QStringLiteral("Clear Logs from card"));
+    onTriggered(addItem(card, "ClearLogs1", QStringLiteral("Clear Logs from card")),
+        [this] { ClearLogs1Click(); });
     addItem(card, "LoadnewfirmwaretoCard1", QStringLiteral("Load new firmware to card"));
     addItem(card, "LoadPracticeRun1", QStringLiteral("Load Sector File"));
     addItem(card, "LoadMessageFile1", QStringLiteral("Load Message File"));
@@ -460,6 +477,7 @@ void TfrmLoggerConfig::showNoCard()
     m_notes->clear();
     m_extraNotes->clear();
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: "));
+    m_lastLog->clear();
 }
 
 void TfrmLoggerConfig::enablePagesForFeature(int feature)
@@ -532,7 +550,33 @@ void TfrmLoggerConfig::KROSettingsloadTable()
         settings.ModelIndex < m_modelList->count() ? settings.ModelIndex : -1);
     m_ecuList->setCurrentIndex(settings.ECUIndex < m_ecuList->count() ? settings.ECUIndex : -1);
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: ") + cardID);
+    m_lastLog->setNum(settings.LastLog);
     m_cardSettingsLoaded = true;
+}
+
+void TfrmLoggerConfig::ClearLogs1Click(bool askUser)
+{
+    if (!m_settings.active() || m_cardDrive.isEmpty())
+        return;
+    if (askUser
+        && !m_dialogs.question(QStringLiteral(
+            "THIS WILL REMOVE ALL LOG FILES FROM SD CARD. DO YOU WHISH TO CONTINUE?")))
+        return;
+    // The logs go first: when they cannot, the card keeps numbering after them.
+    clearLogsFolder(CardPaths(m_cardDrive));
+    m_settings.settings().LastLog = 1;
+    m_settings.SaveSettingsTable();
+    m_lastLog->setNum(1);
+}
+
+void TfrmLoggerConfig::BitBtn12Click()
+{
+    backupCardSettings(*this);
+}
+
+void TfrmLoggerConfig::BitBtn13Click()
+{
+    restoreCardSettings(*this);
 }
 
 void TfrmLoggerConfig::KROSettingsBeforeSaveTable()

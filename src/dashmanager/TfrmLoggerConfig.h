@@ -128,6 +128,16 @@ public:
     /// Before each settings save: the controls into the settings.
     void KROSettingsBeforeSaveTable();
 
+    /// "Clear Logs from card" and "Clear all logs": after asking (when \a askUser), empties
+    /// the selected card's "Logs" folder and starts the log numbers at 1 again. Does nothing
+    /// without the card's settings loaded. A folder that cannot be emptied keeps the log
+    /// number and is reported.
+    void ClearLogs1Click(bool askUser = true);
+    /// "Backup Settings".
+    void BitBtn12Click();
+    /// "Restore Backup".
+    void BitBtn13Click();
+
     // Logs
 
     /// "Read Log File from SD Card": asks for a raw log on the card and imports it into the
@@ -209,6 +219,7 @@ private:
     QPushButton *m_saveLog = nullptr;
     QPushButton *m_quickImport = nullptr;
     QLabel *m_currentLog = nullptr;
+    QLabel *m_lastLog = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progressBar = nullptr;
 };

@@ -223,7 +223,7 @@ TEST_F(TMainFormTest, StartsWithItsCaptionStateAndEntries)
         { "Clearalllogs1", "Clear all logs", true, true },
         { "TrackMap1", "Track Map Editor", true, true },
         { "ShowTrackMap1", "Show Track Map", true, true },
-        { "KRO71", "KRO 7", false, true }, // until the program's card drives are set
+        { "KRO71", "KRO 7", true, true }, // start-up gives it the removable drives
         { "RaceDash1", "Race Dash", true, true },
         { "ManagerSoftware1", "Manager Software", true, true },
         { "About1", "About", true, true },

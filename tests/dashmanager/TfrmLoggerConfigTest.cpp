@@ -3,7 +3,6 @@
 #include "card/CardDrives.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
-#include "dashmanager/EcuChannelCount.h"
 #include "logger/RawLogWriter.h"
 #include "logger/TKROSettings.h"
 #include "logger/TMathsChannels.h"
@@ -153,17 +152,6 @@ protected:
 
 const char *const kCardEntries[] = { "SaveSettings1", "ClearLogs1", "LoadnewfirmwaretoCard1",
     "SelectDataLog1", "QuickImport1", "SaveImportedLog1", "LoadPracticeRun1", "LoadMessageFile1" };
-
-TEST(EcuChannelCountTest, OnlyModelOneHasECUChannels)
-{
-    const struct
-    {
-        int model, ecuIndex, count;
-    } cases[] = { { 1, 0, 0 }, { 1, 1, 0 }, { 1, 2, 47 }, { 1, 3, 26 }, { 1, 4, 47 }, { 1, 5, 39 },
-        { 1, 6, 48 }, { 1, 7, 0 }, { 1, 255, 0 }, { 0, 2, 0 }, { 2, 6, 0 } };
-    for (const auto &c : cases)
-        EXPECT_EQ(ecuChannelCount(c.model, c.ecuIndex), c.count) << c.model << "/" << c.ecuIndex;
-}
 
 TEST_F(TfrmLoggerConfigTest, TheWindowHasItsMenusPagesAndHeader)
 {
