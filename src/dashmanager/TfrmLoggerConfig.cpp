@@ -254,14 +254,14 @@ QWidget *TfrmLoggerConfig::buildSDCardPage()
     layout->addLayout(form);
 
     auto *buttons = new QHBoxLayout;
-    for (const auto &[name, caption] : { std::pair { "BitBtn12", "Backup Settings" },
-             std::pair { "BitBtn13", "Restore Backup" } }) {
-        auto *b = new QPushButton(QString::fromLatin1(caption));
+    const auto addButton = [buttons](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption);
         b->setObjectName(QString::fromLatin1(name));
         buttons->addWidget(b);
-    }
-    onClicked(page->findChild<QPushButton *>(QStringLiteral("BitBtn12")), [this] { BitBtn12Click(); });
-    onClicked(page->findChild<QPushButton *>(QStringLiteral("BitBtn13")), [this] { BitBtn13Click(); });
+        return b;
+    };
+    onClicked(addButton("BitBtn12", QStringLiteral("Backup Settings")), [this] { BitBtn12Click(); });
+    onClicked(addButton("BitBtn13", QStringLiteral("Restore Backup")), [this] { BitBtn13Click(); });
     buttons->addStretch();
     layout->addLayout(buttons);
     layout->addStretch();
