@@ -4,6 +4,7 @@
 #include "common/DateTimeValue.h"
 #include "common/Error.h"
 #include "logger/RawLogWriter.h"
+#include "card/DashModels.h"
 #include "logger/TKROSettings.h"
 #include "logger/TTranslations.h"
 
@@ -86,6 +87,10 @@ const QHash<QString, ChannelValue> &channelValues()
     return values;
 }
 
+// The demo card's dash and ECU: positions in the dash model and ECU lists.
+constexpr int kProCircuit = 3;
+constexpr int kMotorsportECUs = 1;
+
 // Writes the card's settings and translations and returns the log header they define.
 TDataDictionary writeSettings(const QString &dataFolder)
 {
@@ -93,7 +98,10 @@ TDataDictionary writeSettings(const QString &dataFolder)
     TTranslations translations;
     settings.setTranslation(&translations);
     translations.setSettings(&settings);
-    settings.SetChannels(1, 3, 1, 1, 1);
+    const CardCodes codes = cardCodes(kProCircuit, kMotorsportECUs);
+    settings.SetChannels(codes.model, codes.feature, codes.ecuMake, codes.ecuModel, codes.ecuFeature);
+    settings.settings().ModelIndex = codes.modelIndex;
+    settings.settings().ECUIndex = codes.ecuIndex;
     translations.setChannelNames(settings.ChannelNames());
     translations.setTranslationFileName(
         QDir(dataFolder).filePath(QStringLiteral("Translation.prm")));

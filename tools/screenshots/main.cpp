@@ -14,6 +14,7 @@
 #include "card/CardDrives.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
+#include "dashmanager/TfrmInitCard.h"
 #include "dashmanager/TfrmLoggerConfig.h"
 #include "logger/TKROSettings.h"
 #include "session/LapCheckList.h"
@@ -123,7 +124,8 @@ private:
     QString m_root;
 };
 
-// The logger configuration window with the demo card selected, on its "SD Card" page.
+// The logger configuration window with the demo card selected, on its "SD Card" page, and
+// the card initialisation window over it.
 bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString &programFolder,
     QWidget &parent, const QString &out)
 {
@@ -131,12 +133,9 @@ bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString
     if (!card.isValid())
         return false;
     zel::DemoCard().write(card.path());
-    // The header's lists show the dash and ECU the demo card's codes describe.
     zel::TKROSettings settings;
     settings.setSettingsFileName(zel::CardPaths(card.path()).settingsFile());
     settings.LoadSettingsTable();
-    settings.settings().ModelIndex = 4; // ZEL KRO-7 Pro Circuit
-    settings.settings().ECUIndex = 2; // ZEL Motorsport ECUs
     settings.settings().DataDict.Vehicle.assign(QStringLiteral("Demo car"));
     settings.CloseSettingsTable();
     DemoCardDrive drive(card.path());
@@ -144,7 +143,15 @@ bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString
     window.show();
     auto *cards = window.findChild<QComboBox *>(QStringLiteral("SelectionDriveList"));
     cards->setCurrentIndex(cards->findData(card.path()));
-    const bool ok = save(window, out);
+    bool ok = save(window, out + QStringLiteral("/logger-config.png"));
+
+    // The initialisation window as the user has filled it in for a new card.
+    zel::TfrmInitCard init(&window);
+    init.ecuList().setCurrentIndex(1);
+    init.dashList().setCurrentIndex(3);
+    init.show();
+    ok = save(init, out + QStringLiteral("/init-card.png")) && ok;
+    init.close();
     window.close();
     return ok;
 }
@@ -224,9 +231,7 @@ int main(int argc, char **argv)
     displayOptions.show();
     ok = save(displayOptions, args[1] + QStringLiteral("/display-options.png")) && ok;
     displayOptions.close();
-    ok = loggerConfig(*program.data, dialogs, args[0], window,
-             args[1] + QStringLiteral("/logger-config.png"))
-        && ok;
+    ok = loggerConfig(*program.data, dialogs, args[0], window, args[1]) && ok;
     zel::AboutBox about(&window);
     about.show();
     ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;
