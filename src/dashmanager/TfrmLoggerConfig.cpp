@@ -1,6 +1,7 @@
 #include "dashmanager/TfrmLoggerConfig.h"
 
 #include "card/CardDrives.h"
+#include "card/CardIDRegister.h"
 #include "card/CardImportSource.h"
 #include "card/CardLogs.h"
 #include "card/CardPaths.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -691,8 +693,8 @@ void TfrmLoggerConfig::SaveImportedLog()
         const BusyCursor busy;
         table.saveToFile(*path);
     }
-    if (onCardRecorded)
-        onCardRecorded();
+    if (m_importedCardID.isEmpty() || isSafeFolderName(m_importedCardID))
+        recordCard(m_data, m_importedCardID, QDate::currentDate());
 }
 
 void TfrmLoggerConfig::QuickImport()

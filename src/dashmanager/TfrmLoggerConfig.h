@@ -95,8 +95,6 @@ public:
     /// Runs "Initialise new card", and "Save to SD Card" on a card without settings when
     /// the user agrees to initialise it.
     std::function<void()> onInitialiseCard;
-    /// Runs after an imported log was saved, to record the card in the card-ID register.
-    std::function<void()> onCardRecorded;
 
     // Cards
 

@@ -484,8 +484,6 @@ TEST_F(TfrmLoggerConfigTest, ImportAskForALogOnTheCardInAnyCase)
     ASSERT_TRUE(QFile::rename(QDir(root).filePath("Logs/Datalog1.Dsh"), raw));
     open();
     select(root);
-    int recorded = 0;
-    window->onCardRecorded = [&] { ++recorded; };
 
     dialogs.answerOpenFile(std::nullopt);
     EXPECT_FALSE(window->ImportLog());
@@ -518,7 +516,10 @@ TEST_F(TfrmLoggerConfigTest, ImportAskForALogOnTheCardInAnyCase)
     RecordTable saved;
     saved.loadFromFile(target);
     EXPECT_EQ(saved.rowCount(), data.LogDataTable().rowCount());
-    EXPECT_EQ(recorded, 1);
+    RecordTable register_;
+    register_.loadFromFile(data.CardIDFile());
+    ASSERT_EQ(register_.rowCount(), 1) << "the card is recorded";
+    EXPECT_EQ(register_.textAt(register_.columnIndex("CardID"), 0), "DEMO");
 }
 
 TEST_F(TfrmLoggerConfigTest, ADamagedLogIsReportedAndNothingOfItCanBeSaved)
