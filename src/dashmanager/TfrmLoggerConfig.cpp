@@ -613,6 +613,14 @@ void TfrmLoggerConfig::SaveSettings1Click()
         m_dialogs.information(QStringLiteral("Please enter an SD Card ID"));
         return;
     }
+    // The card ID names the card's folders in the program's Data folder.
+    if (!isSafeFolderName(m_cardID->text())) {
+        m_dialogs.information(QStringLiteral(
+            "The SD Card ID \"%1\" can not name a folder: leave out / \\ : * ? \" < > |, "
+            "control characters, \".\" or \"..\" alone and dots or spaces at either end.")
+                                  .arg(m_cardID->text()));
+        return;
+    }
     TSettings &settings = m_settings.settings();
     settings.LogSpeed = 2;
     settings.DataDict.DriverName.assign(m_cardID->text());

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -259,6 +260,25 @@ TEST_F(CardSettingsWindowsTest, ACardIDThatCannotNameAFolderAbortsTheBackup)
         drives.rootList.size() + 1)
         << "nothing was made beside the cards and the program";
     EXPECT_TRUE(registerIDs().isEmpty());
+}
+
+TEST_F(CardSettingsWindowsTest, ACardIDThatCannotNameAFolderIsNeverSaved)
+{
+    const QString root = insertDemoCard("card");
+    open();
+    select(root);
+    const QByteArray settings = readAll(CardPaths(root).settingsFile());
+    for (const QString &id : { QStringLiteral("../up"), QStringLiteral("a/b"),
+             QStringLiteral("x."), QStringLiteral(" x"), QStringLiteral("..") }) {
+        window->findChild<QLineEdit *>("CardIDEdit")->setText(id);
+        window->findChild<QPushButton *>("SaveToSDCard")->click();
+        const QStringList shown = shownTexts(DialogKind::Information);
+        ASSERT_EQ(shown.size(), 1) << id.toStdString();
+        EXPECT_TRUE(shown[0].startsWith("The SD Card ID \"" + id + "\" can not name a folder"));
+        clearShown();
+    }
+    window.reset();
+    EXPECT_EQ(readAll(CardPaths(root).settingsFile()), settings);
 }
 
 TEST_F(CardSettingsWindowsTest, RestoreAsksWhatTheChoiceNeedsAndCopiesTheBackup)
