@@ -302,6 +302,42 @@ TEST_F(MathsEditorTest, RefusedNamesStoreNothing)
     EXPECT_EQ(list("MathsChannelList")->count(), 0);
 }
 
+TEST_F(MathsEditorTest, FullTableRefusesNewNamesWithAMessage)
+{
+    {
+        TMathsChannels maths;
+        maths.setMathsFileName(CardPaths(root).mathsFile());
+        maths.CreateMathsTables();
+        for (int i = 0; i < TMathsChannels::kSlotCount; ++i) {
+            maths.AddFormula(QStringLiteral("C%1").arg(i), QStringLiteral("1"));
+            maths.AddVariable(QStringLiteral("V%1").arg(i), 0, 1);
+        }
+        maths.CloseMathsTables();
+    }
+    const QByteArray full = [&] {
+        QFile file(CardPaths(root).mathsFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }();
+    openWithCard();
+    const qsizetype before = dialogs.shown().size();
+    saveChannel("Extra", "2");
+    saveVariable("Extra", "2");
+    ASSERT_EQ(dialogs.shown().size(), before + 2);
+    for (qsizetype i = before; i < before + 2; ++i)
+        EXPECT_EQ(dialogs.shown()[i].kind, DialogKind::Error);
+    // Existing names still take new values.
+    saveChannel("C0", "2");
+    window.reset();
+    QFile file(CardPaths(root).mathsFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_EQ(saved.size(), full.size());
+    EXPECT_NE(saved, full);
+    EXPECT_EQ(mathsOnDisk(root).first(), "C0=2");
+    EXPECT_EQ(mathsOnDisk(root).size(), 2 * TMathsChannels::kSlotCount);
+}
+
 TEST_F(MathsEditorTest, InsertionListsFollowTheirRules)
 {
     openWithCard();
