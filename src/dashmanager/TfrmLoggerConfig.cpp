@@ -7,8 +7,9 @@
 #include "card/CardPaths.h"
 #include "card/ImportDestination.h"
 #include "common/FolderName.h"
-#include "dashmanager/CardSettingsBackup.h"
 #include "card/DashModels.h"
+#include "dashmanager/CardSettingsBackup.h"
+#include "dashmanager/MathsEditor.h"
 #include "dashmanager/WindowImportObserver.h"
 #include "logger/TMathsChannels.h"
 #include "session/LogImport.h"
@@ -109,6 +110,7 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
     m_programDataFolder = m_data.ProgramDataFolder().isEmpty() ? programDataFolder(m_programFolder)
                                                                : m_data.ProgramDataFolder();
     QDir().mkpath(m_programDataFolder);
+    guarded(m_dialogs, [this] { m_mathsEditor->loadRepository(); });
 
     connectGuarded(m_dialogs, &m_drives, &CardDrives::arrived, this,
         [this] { WMDeviceChange(DeviceChange::Arrival); });
@@ -305,7 +307,9 @@ QWidget *TfrmLoggerConfig::buildLogsPage()
     numbering->addWidget(clear);
     numbering->addStretch();
     layout->addLayout(numbering);
-    layout->addStretch();
+
+    m_mathsEditor = new MathsEditor(m_data, m_dialogs);
+    layout->addWidget(m_mathsEditor, 1);
     return page;
 }
 
@@ -437,6 +441,8 @@ void TfrmLoggerConfig::loadCard(const CardPaths &card)
         maths.CreateMathsTables();
     warnAboutShortFiles();
 
+    m_mathsEditor->setCardRoot(m_cardDrive);
+
     const TSettings &settings = m_settings.settings();
     m_ecuChannelCount = ecuChannelCount(settings.model, settings.ECUIndex);
     enablePagesForFeature(settings.feature);
@@ -473,6 +479,7 @@ void TfrmLoggerConfig::showNoCard()
     m_saveToCard->setEnabled(!m_cardDrive.isEmpty());
     m_cardSettingsLoaded = false;
     m_ecuChannelCount = 0;
+    m_mathsEditor->setCardRoot({});
     // No other card's fields stay on show.
     m_cardID->clear();
     m_vehicle->clear();
@@ -669,6 +676,7 @@ bool TfrmLoggerConfig::ImportLog()
     import.importFile(m_logFile, *path);
     m_importedCardID = source.cardID();
     m_importedParts = import.savedParts();
+    m_mathsEditor->setLogChannels(import.LogChannels());
     // A formula that failed gave 0 in its rows; one line per channel says how many.
     const QStringList failures = m_data.FormulaMaths().failureSummary();
     if (!failures.isEmpty())

@@ -26,6 +26,7 @@ namespace zel {
 class CardDrives;
 class CardPaths;
 class LimitedTextEdit;
+class MathsEditor;
 class TKRO_Data;
 class UserDialogs;
 
@@ -72,6 +73,7 @@ public:
 
     TKROSettings &KROSettings() { return m_settings; }
     TTranslations &Translations1() { return m_translations; }
+    MathsEditor &mathsEditor() { return *m_mathsEditor; }
     TKRO_Data &data() { return m_data; }
     UserDialogs &dialogs() { return m_dialogs; }
     QProgressBar &progressBar() { return *m_progressBar; }
@@ -218,6 +220,7 @@ private:
     QPushButton *m_quickImport = nullptr;
     QLabel *m_currentLog = nullptr;
     QLabel *m_lastLog = nullptr;
+    MathsEditor *m_mathsEditor = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progressBar = nullptr;
 };
