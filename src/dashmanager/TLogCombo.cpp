@@ -6,8 +6,7 @@ namespace zel {
 
 TLogCombo::TLogCombo(QWidget *parent)
     : QComboBox(parent)
-{
-}
+{ }
 
 void TLogCombo::SetKROSettings(TKROSettings *Value)
 {

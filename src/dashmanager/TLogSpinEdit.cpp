@@ -17,8 +17,7 @@ namespace zel {
 TLogSpinEdit::TLogSpinEdit(UserDialogs &dialogs, QWidget *parent)
     : QAbstractSpinBox(parent)
     , m_dialogs(dialogs)
-{
-}
+{ }
 
 void TLogSpinEdit::selectRow()
 {
@@ -37,7 +36,7 @@ bool TLogSpinEdit::ReadFromTable()
         return false;
     const Field field = m_table->fieldByName(m_fieldName);
     if (!m_numericOnly) {
-        lineEdit()->setText(field.asText());
+        setText(field.asText());
     } else {
         std::optional<qint64> integer;
         try {
@@ -48,9 +47,9 @@ bool TLogSpinEdit::ReadFromTable()
         if (OnCalcBaseValue) {
             QString shown;
             OnCalcBaseValue(quint32(quint16(integer.value_or(0))), shown);
-            lineEdit()->setText(shown);
+            setText(shown);
         } else {
-            lineEdit()->setText(QString::number(integer.value_or(0)));
+            setText(QString::number(integer.value_or(0)));
         }
     }
     if (OnAfterReadFromTable)
@@ -101,6 +100,11 @@ bool TLogSpinEdit::WriteToTable()
     return true;
 }
 
+void TLogSpinEdit::setText(const QString &text)
+{
+    lineEdit()->setText(text);
+}
+
 void TLogSpinEdit::InitialiseObject()
 {
     if (OnInitialiseObject)
@@ -117,7 +121,7 @@ void TLogSpinEdit::stepBy(int steps)
         value += steps;
         if (m_minValue != 0 && m_maxValue != 0)
             value = std::clamp<qint64>(value, m_minValue, m_maxValue);
-        lineEdit()->setText(QString::number(value));
+        setText(QString::number(value));
     });
 }
 
@@ -127,7 +131,7 @@ void TLogSpinEdit::enterKey()
         const QString clamped
             = UserNumbers::clampText(text(), m_minValue, m_maxValue, QStringLiteral("#####0"));
         if (clamped != text())
-            lineEdit()->setText(clamped);
+            setText(clamped);
     }
     if (OnBeforeWritetoECU)
         OnBeforeWritetoECU();

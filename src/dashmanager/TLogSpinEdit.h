@@ -43,6 +43,9 @@ public:
     qint32 MaxValue() const { return m_maxValue; }
     void setMaxValue(qint32 value) { m_maxValue = value; }
 
+    /// Shows \a text as it stands.
+    void setText(const QString &text);
+
     /// Shows the bound field (as text, through OnCalcBaseValue, or as an integer, "0" when
     /// it is none) and fires OnAfterReadFromTable with the field's text. False when there
     /// is no table or no row to read.

@@ -37,8 +37,8 @@ double numberOrZero(const QString &text)
 TLogTranslationGrid::TLogTranslationGrid(UserDialogs &dialogs, QWidget *parent)
     : QTableWidget(2, 1, parent)
     , m_dialogs(dialogs)
-    , m_accepted(QStringLiteral("0123456789+-")
-          + (UserNumbers::decimalSeparator() == u',' ? u',' : u'.'))
+    , m_accepted(
+          QStringLiteral("0123456789+-") + (UserNumbers::decimalSeparator() == u',' ? u',' : u'.'))
 {
     setEditTriggers(NoEditTriggers);
     setSelectionMode(ContiguousSelection);
@@ -158,8 +158,8 @@ void TLogTranslationGrid::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
-        const QChar command = key == Qt::Key_PageUp ? u'+'
-            : key == Qt::Key_PageDown               ? u'-'
+        const QChar command = key == Qt::Key_PageUp         ? u'+'
+            : key == Qt::Key_PageDown                       ? u'-'
             : key == Qt::Key_Return || key == Qt::Key_Enter ? u'R'
                                                             : QChar();
         if (!command.isNull()) {
@@ -194,9 +194,8 @@ void TLogTranslationGrid::WriteToTable()
     const int firstPoint = m_table->columnIndex(QStringLiteral("Col_0"));
     const int columns = columnCount();
     if (firstPoint + columns > m_table->columnCount())
-        throw RecordTableError(
-            QStringLiteral("The translation table has no column for point %1.")
-                .arg(m_table->columnCount() - firstPoint));
+        throw RecordTableError(QStringLiteral("The translation table has no column for point %1.")
+                                   .arg(m_table->columnCount() - firstPoint));
     QList<double> raw;
     QList<double> translated;
     for (int column = 1; column < columns; ++column) {

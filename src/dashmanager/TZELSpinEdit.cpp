@@ -14,8 +14,7 @@ namespace zel {
 TZELSpinEdit::TZELSpinEdit(UserDialogs &dialogs, QWidget *parent)
     : QAbstractSpinBox(parent)
     , m_dialogs(dialogs)
-{
-}
+{ }
 
 double TZELSpinEdit::Value() const
 {
@@ -24,7 +23,12 @@ double TZELSpinEdit::Value() const
 
 void TZELSpinEdit::setValue(double value)
 {
-    lineEdit()->setText(UserNumbers::general(value));
+    setText(UserNumbers::general(value));
+}
+
+void TZELSpinEdit::setText(const QString &text)
+{
+    lineEdit()->setText(text);
 }
 
 void TZELSpinEdit::InitialiseObject()

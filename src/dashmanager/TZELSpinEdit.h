@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractSpinBox>
+#include <QString>
 #include <functional>
 
 namespace zel {
@@ -31,6 +32,9 @@ public:
     /// Step of the buttons and the up and down keys (1 unless set).
     double Increment() const { return m_increment; }
     void setIncrement(double step) { m_increment = step; }
+
+    /// Shows \a text as it stands.
+    void setText(const QString &text);
 
     /// The text as a number in the user's format; throws zel::Error when it is none.
     double Value() const;

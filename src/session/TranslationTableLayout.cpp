@@ -25,9 +25,8 @@ void addColumns(RecordTable &table)
     table.addColumn(QStringLiteral("GaugeType"), ColumnType::Integer);
     table.addColumn(QStringLiteral("UOM"), ColumnType::Text, textSize);
     table.addColumn(QStringLiteral("DisplayDesc"), ColumnType::Text, textSize);
-    for (const char *name : { "Digits", "Leds", "Percent1", "Percent2", "Decimals", "Left",
-             "Top", "Height", "Width", "Labels", "ShowDigits", "ShowZones", "ShowAtoD",
-             "ColumnCount" })
+    for (const char *name : { "Digits", "Leds", "Percent1", "Percent2", "Decimals", "Left", "Top",
+             "Height", "Width", "Labels", "ShowDigits", "ShowZones", "ShowAtoD", "ColumnCount" })
         table.addColumn(QLatin1String(name), ColumnType::Integer);
     for (const QString &name : pointColumnNames())
         table.addColumn(name, ColumnType::Real);

@@ -1,5 +1,4 @@
 #include "dashmanager/TLogTranslationGrid.h"
-
 #include "session/RecordTable.h"
 #include "session/TranslationTableLayout.h"
 #include "ui/ScriptedUserDialogs.h"
@@ -230,8 +229,8 @@ TEST_F(TranslationGridTest, CellNumberValueIsZeroOutsideTheTableAndForNonNumbers
         int row;
         float value;
     };
-    const Case cases[] = { { 1, 0, 2.5f }, { 1, 1, 2.5f }, { 2, 1, 0 }, { 3, 1, 0 },
-        { 4, 1, 7 }, { 5, 1, 0 }, { 0, 1, 0 }, { 1, 2, 0 }, { 1, -1, 0 }, { -1, 0, 0 } };
+    const Case cases[] = { { 1, 0, 2.5f }, { 1, 1, 2.5f }, { 2, 1, 0 }, { 3, 1, 0 }, { 4, 1, 7 },
+        { 5, 1, 0 }, { 0, 1, 0 }, { 1, 2, 0 }, { 1, -1, 0 }, { -1, 0, 0 } };
     for (const Case &c : cases)
         EXPECT_EQ(grid->CellNumberValue(c.column, c.row), c.value) << c.column << "," << c.row;
 }
@@ -239,9 +238,8 @@ TEST_F(TranslationGridTest, CellNumberValueIsZeroOutsideTheTableAndForNonNumbers
 TEST_F(TranslationGridTest, PointCountIsHeldTo0To70)
 {
     auto grid = makeGrid();
-    for (const auto &[asked, columns] :
-        std::initializer_list<std::pair<int, int>> { { -1, 1 }, { 0, 1 }, { 11, 12 },
-            { 70, 71 }, { 71, 71 }, { 255, 71 } }) {
+    for (const auto &[asked, columns] : std::initializer_list<std::pair<int, int>> {
+             { -1, 1 }, { 0, 1 }, { 11, 12 }, { 70, 71 }, { 71, 71 }, { 255, 71 } }) {
         grid->setPointCount(asked);
         EXPECT_EQ(grid->columnCount(), columns) << asked;
     }
@@ -278,8 +276,8 @@ TEST_F(TranslationGridTest, WrittenTableReadsBack)
     EXPECT_EQ(reader->cellText(0, 0), "A to D");
     EXPECT_EQ(reader->cellText(0, 1), "Translation");
     EXPECT_EQ(row(*reader, 0),
-        QStringList({ "100", "201", "300", "400", "500", "600", "700", "800", "900", "1000",
-            "1100" }));
+        QStringList(
+            { "100", "201", "300", "400", "500", "600", "700", "800", "900", "1000", "1100" }));
     EXPECT_EQ(row(*reader, 1).first(), "1.25");
     EXPECT_EQ(row(*reader, 1).last(), "13.75");
     EXPECT_EQ(reader->ColumnRange(2), 201);

@@ -1,5 +1,6 @@
-#include "session/RecordTable.h"
 #include "session/TranslationTableLayout.h"
+
+#include "session/RecordTable.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,10 @@ TEST(TranslationTableLayout, ColumnsInOrderWithoutCol3)
     RecordTable table;
     TranslationTableLayout::addColumns(table);
     ASSERT_EQ(table.columnCount(), 22 + 99);
-    const QStringList head = { "RecId", "RecordType", "RowNumber", "Description", "gaugeindex",
-        "GaugeType", "UOM", "DisplayDesc", "Digits", "Leds", "Percent1", "Percent2",
-        "Decimals", "Left", "Top", "Height", "Width", "Labels", "ShowDigits", "ShowZones",
-        "ShowAtoD", "ColumnCount" };
+    const QStringList head
+        = { "RecId", "RecordType", "RowNumber", "Description", "gaugeindex", "GaugeType", "UOM",
+              "DisplayDesc", "Digits", "Leds", "Percent1", "Percent2", "Decimals", "Left", "Top",
+              "Height", "Width", "Labels", "ShowDigits", "ShowZones", "ShowAtoD", "ColumnCount" };
     for (int i = 0; i < head.size(); ++i)
         EXPECT_EQ(table.column(i).name, head[i]) << i;
     EXPECT_EQ(table.column(1).type, ColumnType::Text);
