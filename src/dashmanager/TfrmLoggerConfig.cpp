@@ -161,7 +161,8 @@ void TfrmLoggerConfig::buildLayout()
                                         : new QWidget;
         if (i == LogSettingsPage) {
             auto *pageLayout = new QVBoxLayout(page);
-            pageLayout->addWidget(new DashFileNames(m_settings, *m_dashFiles, m_dialogs));
+            m_dashFileNames = new DashFileNames(m_settings, *m_dashFiles, m_dialogs);
+            pageLayout->addWidget(m_dashFileNames);
             pageLayout->addStretch();
         }
         page->setObjectName(QString::fromLatin1(kPages[i].objectName));
@@ -491,6 +492,7 @@ void TfrmLoggerConfig::showNoCard()
     m_vehicle->clear();
     m_notes->clear();
     m_extraNotes->clear();
+    m_dashFileNames->refresh();
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: "));
 }
 

@@ -27,6 +27,7 @@ class CardDrives;
 class CardPaths;
 class DashEmulator;
 class DashFileInstaller;
+class DashFileNames;
 class LimitedTextEdit;
 class LogFileEditor;
 class TKRO_Data;
@@ -222,6 +223,7 @@ private:
     QLabel *m_status = nullptr;
     QProgressBar *m_progressBar = nullptr;
     DashFileInstaller *m_dashFiles = nullptr;
+    DashFileNames *m_dashFileNames = nullptr;
     LogFileEditor *m_logFileEditor = nullptr;
     DashEmulator *m_dashEmulator = nullptr;
 };
