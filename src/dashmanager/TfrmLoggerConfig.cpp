@@ -6,10 +6,15 @@
 #include "card/CardLogs.h"
 #include "card/CardPaths.h"
 #include "card/ImportDestination.h"
+#include "card/ProgramPaths.h"
 #include "common/FolderName.h"
 #include "card/DashModels.h"
 #include "dashmanager/CardSettingsBackup.h"
 #include "dashmanager/MathsEditor.h"
+#include "dashmanager/DashEmulator.h"
+#include "dashmanager/DashFileInstaller.h"
+#include "dashmanager/DashFileNames.h"
+#include "dashmanager/LogFileEditor.h"
 #include "dashmanager/WindowImportObserver.h"
 #include "logger/TMathsChannels.h"
 #include "session/LogImport.h"
@@ -104,6 +109,20 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
     connect(&m_settings, &TKROSettings::BeforeSaveTable, this,
         &TfrmLoggerConfig::KROSettingsBeforeSaveTable);
 
+    m_dashFiles = new DashFileInstaller(
+        m_dialogs, m_settings, [this] { return m_cardDrive; },
+        [this] { return ProgramPaths(m_programFolder, m_programDataFolder); }, this);
+    m_dashEmulator
+        = new DashEmulator(ProgramPaths(m_programFolder, QString()).emulator(), {}, 3000, this);
+    connect(m_dashEmulator, &DashEmulator::failedToStart, this,
+        [this] { m_dialogs.error(QStringLiteral("Unable to run ") + m_dashEmulator->program()); });
+    connect(m_dashEmulator, &DashEmulator::ended, this, [this] { emulatorEnded(); });
+    m_logFileEditor = new LogFileEditor(m_dialogs);
+    connect(m_logFileEditor, &LogFileEditor::logOpened, this, [this] {
+        m_pages->widget(LogFileEditorPage)->setEnabled(true);
+        showPage(LogFileEditorPage);
+    });
+
     buildLayout();
     buildMenus();
     // The data module's folder once it has started, so that both agree on the fallback.
@@ -111,6 +130,7 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
                                                                : m_data.ProgramDataFolder();
     QDir().mkpath(m_programDataFolder);
     guarded(m_dialogs, [this] { m_mathsEditor->loadRepository(); });
+    m_logFileEditor->setOpenFolder(m_programDataFolder);
 
     connectGuarded(m_dialogs, &m_drives, &CardDrives::arrived, this,
         [this] { WMDeviceChange(DeviceChange::Arrival); });
@@ -143,7 +163,14 @@ void TfrmLoggerConfig::buildLayout()
         new QTreeWidgetItem(m_pageTree, { QString::fromLatin1(kPages[i].node) });
         QWidget *page = i == SDCardPage ? buildSDCardPage()
             : i == LogsPage             ? buildLogsPage()
+            : i == LogFileEditorPage    ? m_logFileEditor
                                         : new QWidget;
+        if (i == LogSettingsPage) {
+            auto *pageLayout = new QVBoxLayout(page);
+            m_dashFileNames = new DashFileNames(m_settings, *m_dashFiles, m_dialogs);
+            pageLayout->addWidget(m_dashFileNames);
+            pageLayout->addStretch();
+        }
         page->setObjectName(QString::fromLatin1(kPages[i].objectName));
         page->setWindowTitle(QString::fromLatin1(kPages[i].title));
         if (!page->layout()) {
@@ -219,6 +246,7 @@ QWidget *TfrmLoggerConfig::buildHeader()
     m_emulator = button("BitBtn24", QStringLiteral("Race Dash Emulator"));
     onClicked(close, [this] { BitBtn1Click(); });
     onClicked(m_saveToCard, [this] { SaveSettings1Click(); });
+    onClicked(m_emulator, [this] { BitBtn24Click(); });
 
     grid->addWidget(new QLabel(QStringLiteral("Select SD Card")), 0, 0);
     grid->addWidget(m_driveBox, 1, 0);
@@ -344,9 +372,13 @@ void TfrmLoggerConfig::buildMenus()
     });
     onTriggered(addItem(card, "ClearLogs1", QStringLiteral("Clear Logs from card")),
         [this] { ClearLogs1Click(); });
-    addItem(card, "LoadnewfirmwaretoCard1", QStringLiteral("Load new firmware to card"));
-    addItem(card, "LoadPracticeRun1", QStringLiteral("Load Sector File"));
-    addItem(card, "LoadMessageFile1", QStringLiteral("Load Message File"));
+    onTriggered(
+        addItem(card, "LoadnewfirmwaretoCard1", QStringLiteral("Load new firmware to card")),
+        [this] { m_dashFiles->LoadFirmware(); });
+    onTriggered(addItem(card, "LoadPracticeRun1", QStringLiteral("Load Sector File")),
+        [this] { m_dashFiles->LoadSectorFile(); });
+    onTriggered(addItem(card, "LoadMessageFile1", QStringLiteral("Load Message File")),
+        [this] { m_dashFiles->LoadMessageFile(); });
 
     QMenu *logs = bar->addMenu(QStringLiteral("Logs"));
     // Enabled with the card, as the dash software has it, but it starts nothing.
@@ -356,7 +388,8 @@ void TfrmLoggerConfig::buildMenus()
     onTriggered(
         addItem(logs, "QuickImport1", QStringLiteral("Quick Import")), [this] { QuickImport(); });
     logs->addSeparator();
-    addItem(logs, "OpenImportedLog1", QStringLiteral("Open Imported Log"));
+    onTriggered(addItem(logs, "OpenImportedLog1", QStringLiteral("Open Imported Log")),
+        [this] { m_logFileEditor->OpenImportedLog(); });
 
     QMenu *maps = bar->addMenu(QStringLiteral("Maps"));
     maps->setObjectName(QStringLiteral("Maps1"));
@@ -473,7 +506,7 @@ void TfrmLoggerConfig::showNoCard()
     for (int i = SDCardPage; i <= LogsPage; ++i)
         m_pages->widget(i)->setEnabled(false);
     // Opened by "Open Imported Log", never by a card.
-    m_pages->widget(LogFileEditorPage)->setEnabled(false);
+    m_pages->widget(LogFileEditorPage)->setEnabled(m_logFileEditor->logOpen());
     enableCardEntries(false);
     // Saving to a card without settings offers to initialise it.
     m_saveToCard->setEnabled(!m_cardDrive.isEmpty());
@@ -485,6 +518,7 @@ void TfrmLoggerConfig::showNoCard()
     m_vehicle->clear();
     m_notes->clear();
     m_extraNotes->clear();
+    m_dashFileNames->refresh();
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: "));
     m_lastLog->clear();
 }
@@ -542,6 +576,7 @@ void TfrmLoggerConfig::WMDeviceChange(DeviceChange change)
     } else {
         m_cardSettingsLoaded = false;
         m_emulator->setEnabled(false);
+        m_dashEmulator->requestClose();
     }
     finddrives();
     SelectionDriveListChange();
@@ -737,9 +772,36 @@ void TfrmLoggerConfig::QuickImport()
     accept();
 }
 
+void TfrmLoggerConfig::BitBtn24Click()
+{
+    if (m_cardDrive.isEmpty() || m_dashEmulator->running())
+        return;
+    // The emulator works on the card's files, so the window lets them go and offers nothing
+    // that would load or write them (also not another card) until it has ended.
+    closeOrReleaseCardTables();
+    for (Page page :
+        { LogSettingsPage, ChannelTranslationsPage, LogChannelsPage, LogsPage, SDCardPage })
+        m_pages->widget(page)->setEnabled(false);
+    enableCardEntries(false);
+    findChild<QAction *>(QStringLiteral("InitialiseNewCard1"))->setEnabled(false);
+    m_saveToCard->setEnabled(false);
+    m_driveBox->setEnabled(false);
+    m_dashEmulator->start(m_cardDrive);
+}
+
+void TfrmLoggerConfig::emulatorEnded()
+{
+    if (m_closing)
+        return;
+    m_driveBox->setEnabled(true);
+    // The selector still names the card, or none after a device change.
+    guarded(m_dialogs, [this] { SelectionDriveListChange(); });
+}
+
 void TfrmLoggerConfig::BitBtn1Click()
 {
     m_cardSettingsLoaded = false;
+    m_dashEmulator->requestClose();
     reject();
 }
 
@@ -753,7 +815,9 @@ void TfrmLoggerConfig::done(int result)
 void TfrmLoggerConfig::FormClose()
 {
     m_closing = true;
+    m_dashEmulator->requestClose();
     m_data.LogDataTable().close();
+    m_logFileEditor->CloseLog();
     m_pages->setEnabled(false);
     enableCardEntries(false);
     m_saveToCard->setEnabled(false);

@@ -25,7 +25,11 @@ namespace zel {
 
 class CardDrives;
 class CardPaths;
+class DashEmulator;
+class DashFileInstaller;
+class DashFileNames;
 class LimitedTextEdit;
+class LogFileEditor;
 class MathsEditor;
 class TKRO_Data;
 class UserDialogs;
@@ -150,6 +154,12 @@ public:
     /// folder under a free name, opens it in the analysis window and closes this one.
     void QuickImport();
 
+    /// "Race Dash Emulator": closes the card's tables and disables what would use them, then
+    /// runs the emulator on the card; once it ends the card is selected again.
+    void BitBtn24Click();
+    /// The running dash emulator, if any.
+    DashEmulator &dashEmulator() { return *m_dashEmulator; }
+
     /// "Close".
     void BitBtn1Click();
 
@@ -177,6 +187,7 @@ private:
     bool shownCardStillThere() const;
     void showPage(Page page);
     void warnAboutShortFiles();
+    void emulatorEnded();
 
     TKRO_Data &m_data;
     UserDialogs &m_dialogs;
@@ -223,6 +234,10 @@ private:
     MathsEditor *m_mathsEditor = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progressBar = nullptr;
+    DashFileInstaller *m_dashFiles = nullptr;
+    DashFileNames *m_dashFileNames = nullptr;
+    LogFileEditor *m_logFileEditor = nullptr;
+    DashEmulator *m_dashEmulator = nullptr;
 };
 
 } // namespace zel
