@@ -187,7 +187,7 @@ int main(int argc, char **argv)
             tree->expandAll();
         ok = save(window, args[1] + QStringLiteral("/main-window-timing.png")) && ok;
     }
-    const QDir data(QDir(args[0]).filePath(QStringLiteral("Data")));
+    const QDir data(QDir(args.at(0)).filePath(QStringLiteral("Data")));
     const QString map = data.filePath(QStringLiteral("Demo Circuit.map"));
     const QString sectors = data.filePath(QStringLiteral("Demo Circuit.Prc"));
     if (QFile::exists(map) && QFile::exists(sectors)) {
