@@ -34,6 +34,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <cstdio>
 
 namespace {
@@ -126,8 +127,8 @@ private:
 
 // The logger configuration window with the demo card selected, on its "SD Card" page, and
 // the card initialisation window over it.
-bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString &programFolder,
-    QWidget &parent, const QString &out)
+bool loggerConfig(zel::TKRO_Data &data, zel::ScriptedUserDialogs &dialogs,
+    const QString &programFolder, QWidget &parent, const QString &out, const QString &log)
 {
     QTemporaryDir card;
     if (!card.isValid())
@@ -144,6 +145,20 @@ bool loggerConfig(zel::TKRO_Data &data, zel::UserDialogs &dialogs, const QString
     auto *cards = window.findChild<QComboBox *>(QStringLiteral("SelectionDriveList"));
     cards->setCurrentIndex(cards->findData(card.path()));
     bool ok = save(window, out + QStringLiteral("/logger-config.png"));
+    // The other pages, each as its node in the page tree shows it; the log file editor with
+    // a demo log open.
+    dialogs.answerOpenFile(log);
+    window.findChild<QAction *>(QStringLiteral("OpenImportedLog1"))->trigger();
+    const char *const pageFiles[] = { "log-settings", "channel-translations", "log-channels",
+        "logs", "log-file-editor" };
+    auto *tree = window.findChild<QTreeWidget *>(QStringLiteral("PageTree"));
+    for (int page = 1; tree && page <= int(std::size(pageFiles)); ++page) {
+        tree->setCurrentItem(tree->topLevelItem(page));
+        ok = save(window,
+                 out + QStringLiteral("/logger-config-%1.png").arg(QLatin1String(pageFiles[page - 1])))
+            && ok;
+    }
+    tree->setCurrentItem(tree->topLevelItem(0));
 
     // The initialisation window as the user has filled it in for a new card.
     zel::TfrmInitCard init(&window);
@@ -231,7 +246,7 @@ int main(int argc, char **argv)
     displayOptions.show();
     ok = save(displayOptions, args[1] + QStringLiteral("/display-options.png")) && ok;
     displayOptions.close();
-    ok = loggerConfig(*program.data, dialogs, args[0], window, args[1]) && ok;
+    ok = loggerConfig(*program.data, dialogs, args[0], window, args[1], args[2]) && ok;
     zel::AboutBox about(&window);
     about.show();
     ok = save(about, args[1] + QStringLiteral("/about-box.png")) && ok;
