@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,9 +117,8 @@ ChannelTranslationsPage::ChannelTranslationsPage(TTranslations &translations,
     outer->addLayout(layout, 1);
     m_list = new QTableWidget(0, 3);
     m_list->setObjectName(QStringLiteral("StringGrid1"));
-    m_list->setHorizontalHeaderLabels(
-        { QStringLiteral("Channel Name"), QStringLiteral("Translation Name"),
-            QStringLiteral("Unit of measure") });
+    m_list->setHorizontalHeaderLabels({ QStringLiteral("Channel Name"),
+        QStringLiteral("Translation Name"), QStringLiteral("Unit of measure") });
     m_list->verticalHeader()->hide();
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -168,8 +168,19 @@ ChannelTranslationsPage::ChannelTranslationsPage(TTranslations &translations,
         Translations1loadTable();
     });
     // Whatever closes or saves the translations keeps what the user typed into the grid.
-    connect(&m_translations, &TTranslations::BeforeSaveTable, this,
-        [this] { copyGridIntoRecord(); });
+    connect(
+        &m_translations, &TTranslations::BeforeSaveTable, this, [this] { copyGridIntoRecord(); });
+}
+
+void ChannelTranslationsPage::keyPressEvent(QKeyEvent *event)
+{
+    // Enter finishes an entry of the page; passed on, the window would take it for its
+    // default button and close.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QWidget *ChannelTranslationsPage::buildCalculationPage()
@@ -208,14 +219,13 @@ QWidget *ChannelTranslationsPage::buildCalculationPage()
     speedForm->addRow(QStringLiteral("Differential Ratio"), m_ratio);
     auto *unitRow = new QHBoxLayout;
     m_speedUnit = radioGroup("RadioGroup6", QStringLiteral("Unit of measure"),
-        { QStringLiteral("Kilometers per hour"), QStringLiteral("Miles per hour") }, this,
-        unitRow);
+        { QStringLiteral("Kilometers per hour"), QStringLiteral("Miles per hour") }, this, unitRow);
     m_speedUnit->button(0)->setChecked(true);
     speedForm->addRow(unitRow);
     auto *speedCalculate = button("Button1", QStringLiteral("Calculate"));
     speedForm->addRow(speedCalculate);
-    connectGuarded(m_dialogs, speedCalculate, &QPushButton::clicked, this,
-        [this] { Button1Click(); });
+    connectGuarded(
+        m_dialogs, speedCalculate, &QPushButton::clicked, this, [this] { Button1Click(); });
     layout->addWidget(speed);
 
     auto *rpm = new QGroupBox(QStringLiteral("RPM Calculator"));
@@ -226,8 +236,8 @@ QWidget *ChannelTranslationsPage::buildCalculationPage()
     rpmForm->addRow(QStringLiteral("How many pulses per revolution"), m_rpmPulses);
     auto *rpmCalculate = button("Button3", QStringLiteral("Calculate"));
     rpmForm->addRow(rpmCalculate);
-    connectGuarded(m_dialogs, rpmCalculate, &QPushButton::clicked, this,
-        [this] { Button3Click(); });
+    connectGuarded(
+        m_dialogs, rpmCalculate, &QPushButton::clicked, this, [this] { Button3Click(); });
     layout->addWidget(rpm);
     layout->addStretch();
     return page;
@@ -297,8 +307,8 @@ void ChannelTranslationsPage::connectControls()
         });
     connectGuarded(m_dialogs, m_list, &QTableWidget::cellChanged, this,
         [this](int row, int column) { listItemChanged(row, column); });
-    connectGuarded(m_dialogs, m_list, &QTableWidget::cellClicked, this,
-        [this](int row, int column) {
+    connectGuarded(
+        m_dialogs, m_list, &QTableWidget::cellClicked, this, [this](int row, int column) {
             if (column == 0)
                 fixedCellClicked(row);
         });
@@ -407,7 +417,8 @@ void ChannelTranslationsPage::showRecord(const TTranslation &record)
         record.Condition_AB < m_operation->count() ? int(record.Condition_AB) : -1);
     const double pulses = finiteOrZero(record.pulsesPerRevolution());
     for (QSpinBox *input : { m_speedPulses, m_rpmPulses })
-        input->setValue(int(std::clamp(pulses, double(input->minimum()), double(input->maximum()))));
+        input->setValue(
+            int(std::clamp(pulses, double(input->minimum()), double(input->maximum()))));
     m_wheelDiameter->setValue(finiteOrZero(record.wheelDiameter()));
     m_ratio->setValue(finiteOrZero(record.differentialRatio()));
     showTableFromRecord(record);
@@ -554,10 +565,9 @@ void ChannelTranslationsPage::Button2Click()
     double umax = UserNumbers::parse(m_maxUnits->text());
     // The spin edit's own range holds only for Enter and its buttons.
     const double typed = UserNumbers::parse(m_points->text());
-    const int n = std::isnan(typed)
-        ? kMinPoints
-        : int(std::clamp(std::trunc(typed), double(kMinPoints),
-              double(TLogTranslationGrid::kMaxPoints)));
+    const int n = std::isnan(typed) ? kMinPoints
+                                    : int(std::clamp(std::trunc(typed), double(kMinPoints),
+                                        double(TLogTranslationGrid::kMaxPoints)));
     m_points->setText(QString::number(n));
 
     const auto counts = [](double millivolts) {

@@ -76,6 +76,9 @@ signals:
     /// changed.
     void translationsLoaded();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QWidget *buildCalculationPage();
     QWidget *buildTablePage();

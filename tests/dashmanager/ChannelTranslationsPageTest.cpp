@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -193,6 +194,52 @@ TEST_F(ChannelTranslationsPageTest, CardLoadSelectsFirstChannelAndTitleRowChange
     EXPECT_EQ(after, before);
     EXPECT_EQ(page.selectedRow(), 0);
     EXPECT_FALSE(tablePanelEnabled());
+}
+
+TEST_F(ChannelTranslationsPageTest, TranslationChoicesFollowAndStoreTheRecord)
+{
+    editCardTranslations([](TTranslations &t) { t.record(1).Active = 1; });
+    ChannelTranslationsPage &page = openCard();
+    auto *kinds = child<QTabWidget>("TranslationPages");
+    EXPECT_EQ(kinds->currentIndex(), 0);
+    page.StringGrid1SelectCell(2);
+    EXPECT_EQ(kinds->currentIndex(), 1);
+    EXPECT_TRUE(radio("RadioGroup4", 1)->isChecked());
+
+    radio("RadioGroup4", 0)->click();
+    EXPECT_EQ(kinds->currentIndex(), 0);
+    EXPECT_FALSE(kinds->isTabEnabled(1));
+    radio("RadioGroup1", 1)->click();
+    child<QComboBox>("LogCombo7")->setCurrentIndex(2);
+    emit child<QComboBox>("LogCombo7")->activated(2);
+    auto *constant = child<QLineEdit>("LOGEdit1");
+    constant->setFocus();
+    constant->selectAll();
+    QTest::keyClicks(constant, "2.75");
+    QTest::keyClick(constant, Qt::Key_Return);
+    EXPECT_EQ(record(1).Active, 0);
+    EXPECT_EQ(record(1).TranslationMode, 1);
+    EXPECT_EQ(record(1).Condition_AB, 2);
+    EXPECT_EQ(record(1).Value_A, 2.75f);
+    EXPECT_TRUE(window->isVisible()) << "Enter reached the window's default button";
+
+    constant->selectAll();
+    QTest::keyClicks(constant, "abc");
+    QTest::keyClick(constant, Qt::Key_Return);
+    EXPECT_EQ(record(1).Value_A, 2.75f);
+    ASSERT_FALSE(dialogs.shown().isEmpty());
+    EXPECT_EQ(dialogs.shown().last().text, "'abc' is not a valid floating point value");
+
+    radio("RadioGroup4", 2)->click();
+    EXPECT_FALSE(kinds->isTabEnabled(0));
+    EXPECT_FALSE(kinds->isTabEnabled(1));
+
+    // Leaving saves and runs the translations-loaded step, which the window's other pages
+    // follow.
+    QSignalSpy loaded(&page, &ChannelTranslationsPage::translationsLoaded);
+    leavePage();
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_EQ(quint8(savedRecord(1)[1]), 2);
 }
 
 TEST_F(ChannelTranslationsPageTest, EditingAndLeavingThePageStoresTheRecord)
