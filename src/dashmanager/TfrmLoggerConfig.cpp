@@ -10,6 +10,7 @@
 #include "common/FolderName.h"
 #include "card/DashModels.h"
 #include "dashmanager/CardSettingsBackup.h"
+#include "dashmanager/ChannelTranslationsPage.h"
 #include "dashmanager/MathsEditor.h"
 #include "dashmanager/DashEmulator.h"
 #include "dashmanager/DashFileInstaller.h"
@@ -159,12 +160,15 @@ void TfrmLoggerConfig::buildLayout()
     m_pageTree->setFixedWidth(170);
     m_pages = new QStackedWidget;
     m_pages->setObjectName(QStringLiteral("Pages"));
+    m_translationsPage = new zel::ChannelTranslationsPage(
+        m_translations, m_settings, m_dialogs, [this] { return m_programDataFolder; });
     for (int i = 0; i < PageCount; ++i) {
         new QTreeWidgetItem(m_pageTree, { QString::fromLatin1(kPages[i].node) });
-        QWidget *page = i == SDCardPage ? buildSDCardPage()
-            : i == LogsPage             ? buildLogsPage()
-            : i == LogFileEditorPage    ? m_logFileEditor
-                                        : new QWidget;
+        QWidget *page = i == SDCardPage    ? buildSDCardPage()
+            : i == LogsPage                ? buildLogsPage()
+            : i == LogFileEditorPage       ? m_logFileEditor
+            : i == ChannelTranslationsPage ? m_translationsPage
+                                           : new QWidget;
         if (i == LogSettingsPage) {
             auto *pageLayout = new QVBoxLayout(page);
             m_dashFileNames = new DashFileNames(m_settings, *m_dashFiles, m_dialogs);
@@ -185,10 +189,13 @@ void TfrmLoggerConfig::buildLayout()
         static_cast<QBoxLayout *>(page->layout())->insertWidget(0, title);
         m_pages->addWidget(page);
     }
-    connect(m_pageTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
-        if (item)
-            m_pages->setCurrentIndex(m_pageTree->indexOfTopLevelItem(item));
-    });
+    connect(m_pageTree, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem *item, QTreeWidgetItem *previous) {
+            if (previous && m_pageTree->indexOfTopLevelItem(previous) == ChannelTranslationsPage)
+                guarded(m_dialogs, [this] { m_translationsPage->TabSheet2Exit(); });
+            if (item)
+                m_pages->setCurrentIndex(m_pageTree->indexOfTopLevelItem(item));
+        });
     m_pageTree->setCurrentItem(m_pageTree->topLevelItem(SDCardPage));
     middle->addWidget(m_pageTree);
     middle->addWidget(m_pages, 1);
@@ -479,6 +486,7 @@ void TfrmLoggerConfig::loadCard(const CardPaths &card)
     const TSettings &settings = m_settings.settings();
     m_ecuChannelCount = ecuChannelCount(settings.model, settings.ECUIndex);
     enablePagesForFeature(settings.feature);
+    m_translationsPage->selectFirstChannel(m_pages->currentIndex() == ChannelTranslationsPage);
 }
 
 void TfrmLoggerConfig::warnAboutShortFiles()
@@ -595,6 +603,7 @@ void TfrmLoggerConfig::KROSettingsloadTable()
     m_ecuList->setCurrentIndex(settings.ECUIndex < m_ecuList->count() ? settings.ECUIndex : -1);
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: ") + cardID);
     m_lastLog->setNum(settings.LastLog);
+    m_translationsPage->fillChannelList();
     m_cardSettingsLoaded = true;
 }
 

@@ -25,6 +25,7 @@ namespace zel {
 
 class CardDrives;
 class CardPaths;
+class ChannelTranslationsPage;
 class DashEmulator;
 class DashFileInstaller;
 class DashFileNames;
@@ -78,6 +79,7 @@ public:
     TKROSettings &KROSettings() { return m_settings; }
     TTranslations &Translations1() { return m_translations; }
     MathsEditor &mathsEditor() { return *m_mathsEditor; }
+    zel::ChannelTranslationsPage &translationsPage() { return *m_translationsPage; }
     TKRO_Data &data() { return m_data; }
     UserDialogs &dialogs() { return m_dialogs; }
     QProgressBar &progressBar() { return *m_progressBar; }
@@ -232,6 +234,7 @@ private:
     QLabel *m_currentLog = nullptr;
     QLabel *m_lastLog = nullptr;
     MathsEditor *m_mathsEditor = nullptr;
+    zel::ChannelTranslationsPage *m_translationsPage = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progressBar = nullptr;
     DashFileInstaller *m_dashFiles = nullptr;
