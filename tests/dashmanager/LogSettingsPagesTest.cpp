@@ -99,6 +99,12 @@ protected:
         root = temp.filePath("card");
         DemoCard().write(root);
         drives.rootList << root;
+        // A translation name that differs from the channel's own name.
+        TTranslations translations;
+        translations.setTranslationFileName(CardPaths(root).translationFile());
+        translations.LoadTranslationTables();
+        translations.record(1).Name.assign(QStringLiteral("Engine Speed"));
+        translations.CloseTranslationTables();
     }
     void TearDown() override
     {
@@ -200,6 +206,7 @@ TEST_F(LogSettingsPagesTest, TheLogSettingsPageShowsEveryBoundField)
     ASSERT_EQ(channels->count(), window->KROSettings().channelCount());
     for (int i = 0; i < channels->count(); ++i)
         EXPECT_EQ(channels->itemText(i), translations.record(i).Name.toString()) << i;
+    EXPECT_EQ(channels->itemText(1), "Engine Speed");
     EXPECT_EQ(channels->currentIndex(), 3);
     EXPECT_EQ(child<QComboBox>("StartCompare")->currentText(), "Less than");
     EXPECT_EQ(child<QComboBox>("StopCompare")->currentText(), "Greater or Equal");
@@ -275,6 +282,9 @@ TEST_F(LogSettingsPagesTest, EachControlChangedByTheUserReachesItsFieldOnSave)
     };
 
     QByteArray expected = before;
+    // The header names its channels by their translation names, renamed since the card
+    // was written.
+    expected.replace(kChannelNames + 32, 32, shortString("Engine Speed", 31));
     for (const Row &row : rows) {
         row.change();
         expected.replace(row.offset, row.bytes.size(), row.bytes);
@@ -342,6 +352,7 @@ TEST_F(LogSettingsPagesTest, TheChannelBoxesFollowTheListAndBuildTheLogHeader)
         EXPECT_EQ(box->text(), translations.record(channel).Name.toString()) << channel;
         EXPECT_TRUE(box->isEnabled() && box->isChecked()) << channel;
     }
+    EXPECT_EQ(channelBox(1)->text(), "Engine Speed");
     TLOGCheckBox *last = channelBox(47);
     EXPECT_EQ(last->text(), "Spare");
     EXPECT_FALSE(last->isEnabled() || last->isChecked());
