@@ -64,6 +64,12 @@ void LogChannelsPage::showSettings()
         m_boxes[std::size_t(channel)]->SetCheckValue(dataSize[channel]);
 }
 
+void LogChannelsPage::clear()
+{
+    for (TLOGCheckBox *box : m_boxes)
+        box->setChecked(false);
+}
+
 void LogChannelsPage::storeSettings()
 {
     auto &dataSize = m_settings.settings().DataDict.DataSize;

@@ -34,6 +34,8 @@ public:
     void showSettings();
     /// Before each save: the 48 DataSize entries from the boxes.
     void storeSettings();
+    /// Unticks every box, for the no-card state.
+    void clear();
 
     TLOGCheckBox &box(int channel) { return *m_boxes.at(std::size_t(channel)); }
 

@@ -251,6 +251,21 @@ void LogSettingsPage::showSettings()
     m_stopDelay->setValue(truncated(settings.Stop, kStartDelayMax));
 }
 
+void LogSettingsPage::clear()
+{
+    m_logFileName->clear();
+    for (QButtonGroup *group :
+        { m_recordingMode, m_memory, m_trackMessages, m_speedUnits, m_startStopMode })
+        selectIndex(group, -1);
+    m_startStopChannel->clear();
+    m_startCompare->setCurrentIndex(-1);
+    m_stopCompare->setCurrentIndex(-1);
+    for (TLOGEdit *edit : { m_startValue, m_stopValue })
+        edit->clear();
+    for (TZELSpinEdit *edit : { m_startDelay, m_stopDelay })
+        edit->setText(QString());
+}
+
 void LogSettingsPage::storeSettings()
 {
     TSettings &settings = m_settings.settings();

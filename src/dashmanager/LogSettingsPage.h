@@ -37,6 +37,8 @@ public:
     /// The controls into the settings, before each save. The start delays are not part of
     /// it: they are written only when edited, so a stored fraction survives.
     void storeSettings();
+    /// Shows no settings, for the no-card state: no card's values stay on show.
+    void clear();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -531,6 +531,8 @@ void TfrmLoggerConfig::showNoCard()
     m_notes->clear();
     m_extraNotes->clear();
     m_dashFileNames->refresh();
+    m_logSettingsPage->clear();
+    m_logChannelsPage->clear();
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: "));
     m_lastLog->clear();
 }

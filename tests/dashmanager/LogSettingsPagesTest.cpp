@@ -416,4 +416,27 @@ TEST_F(LogSettingsPagesTest, ChannelsBeyondTheListAreSpareAndNeverLogged)
     EXPECT_EQ(quint8(saved[kNumberOfChannels]), listed);
 }
 
+TEST_F(LogSettingsPagesTest, ACardWithoutSettingsShowsNoValuesOfTheCardBefore)
+{
+    const QString blank = temp.filePath("blank");
+    QDir().mkpath(blank);
+    drives.rootList << blank;
+    openCard();
+    auto *box = window->findChild<QComboBox *>("SelectionDriveList");
+    box->setCurrentIndex(box->findData(blank));
+    ASSERT_FALSE(window->CardSettingsLoaded());
+
+    EXPECT_TRUE(child<TLOGEdit>("LOGEdit1")->text().isEmpty());
+    for (const char *group :
+        { "LogRecordingMode", "LogMemory", "TrackMessages", "GPSUnits", "LogStartStopMode" })
+        EXPECT_EQ(checkedRadio(group), -1) << group;
+    EXPECT_EQ(child<QComboBox>("LogCombo7")->count(), 0);
+    for (const char *list : { "StartCompare", "StopCompare" })
+        EXPECT_EQ(child<QComboBox>(list)->currentIndex(), -1) << list;
+    for (const char *edit : { "LOGEdit38", "LOGEdit39" })
+        EXPECT_EQ(child<TLOGEdit>(edit)->text(), "0") << edit; // an emptied number shows 0
+    for (int channel = 0; channel < 48; ++channel)
+        EXPECT_FALSE(channelBox(channel)->isChecked()) << channel;
+}
+
 } // namespace
