@@ -15,7 +15,9 @@
 #include "dashmanager/DashEmulator.h"
 #include "dashmanager/DashFileInstaller.h"
 #include "dashmanager/DashFileNames.h"
+#include "dashmanager/LogChannelsPage.h"
 #include "dashmanager/LogFileEditor.h"
+#include "dashmanager/LogSettingsPage.h"
 #include "dashmanager/WindowImportObserver.h"
 #include "logger/TMathsChannels.h"
 #include "session/LogImport.h"
@@ -168,13 +170,9 @@ void TfrmLoggerConfig::buildLayout()
             : i == LogsPage                ? buildLogsPage()
             : i == LogFileEditorPage       ? m_logFileEditor
             : i == ChannelTranslationsPage ? m_translationsPage
+            : i == LogSettingsPage         ? buildLogSettingsPage()
+            : i == LogChannelsPage         ? buildLogChannelsPage()
                                            : new QWidget;
-        if (i == LogSettingsPage) {
-            auto *pageLayout = new QVBoxLayout(page);
-            m_dashFileNames = new DashFileNames(m_settings, *m_dashFiles, m_dialogs);
-            pageLayout->addWidget(m_dashFileNames);
-            pageLayout->addStretch();
-        }
         page->setObjectName(QString::fromLatin1(kPages[i].objectName));
         page->setWindowTitle(QString::fromLatin1(kPages[i].title));
         if (!page->layout()) {
@@ -305,6 +303,23 @@ QWidget *TfrmLoggerConfig::buildSDCardPage()
     layout->addLayout(buttons);
     layout->addStretch();
     return page;
+}
+
+QWidget *TfrmLoggerConfig::buildLogSettingsPage()
+{
+    m_dashFileNames = new DashFileNames(m_settings, *m_dashFiles, m_dialogs);
+    m_logSettingsPage
+        = new zel::LogSettingsPage(m_settings, m_translations, m_dialogs, m_dashFileNames);
+    return m_logSettingsPage;
+}
+
+QWidget *TfrmLoggerConfig::buildLogChannelsPage()
+{
+    m_logChannelsPage = new zel::LogChannelsPage(m_settings, m_translations, m_dialogs);
+    // Names typed on the translation page caption the boxes once that page stores them.
+    connect(m_translationsPage, &zel::ChannelTranslationsPage::translationsLoaded,
+        m_logChannelsPage, &zel::LogChannelsPage::showChannelNames);
+    return m_logChannelsPage;
 }
 
 QWidget *TfrmLoggerConfig::buildLogsPage()
@@ -527,6 +542,8 @@ void TfrmLoggerConfig::showNoCard()
     m_notes->clear();
     m_extraNotes->clear();
     m_dashFileNames->refresh();
+    m_logSettingsPage->clear();
+    m_logChannelsPage->clear();
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: "));
     m_lastLog->clear();
 }
@@ -603,6 +620,8 @@ void TfrmLoggerConfig::KROSettingsloadTable()
     m_ecuList->setCurrentIndex(settings.ECUIndex < m_ecuList->count() ? settings.ECUIndex : -1);
     m_cardIdentifier->setText(QStringLiteral("SD Card Identifier: ") + cardID);
     m_lastLog->setNum(settings.LastLog);
+    m_logChannelsPage->showSettings();
+    m_logSettingsPage->showSettings();
     m_translationsPage->fillChannelList();
     m_cardSettingsLoaded = true;
 }
@@ -634,12 +653,14 @@ void TfrmLoggerConfig::BitBtn13Click()
 
 void TfrmLoggerConfig::KROSettingsBeforeSaveTable()
 {
+    m_logChannelsPage->storeSettings();
     // A code the lists have no entry for stays as the card has it.
     TSettings &settings = m_settings.settings();
     if (m_modelList->currentIndex() >= 0)
         settings.ModelIndex = std::uint8_t(m_modelList->currentIndex());
     if (m_ecuList->currentIndex() >= 0)
         settings.ECUIndex = std::uint8_t(m_ecuList->currentIndex());
+    m_logSettingsPage->storeSettings();
 }
 
 void TfrmLoggerConfig::SaveSettings1Click()

@@ -30,7 +30,9 @@ class DashEmulator;
 class DashFileInstaller;
 class DashFileNames;
 class LimitedTextEdit;
+class LogChannelsPage;
 class LogFileEditor;
+class LogSettingsPage;
 class MathsEditor;
 class TKRO_Data;
 class UserDialogs;
@@ -175,6 +177,8 @@ private:
     void buildMenus();
     QWidget *buildHeader();
     QWidget *buildSDCardPage();
+    QWidget *buildLogSettingsPage();
+    QWidget *buildLogChannelsPage();
     QWidget *buildLogsPage();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     template <typename Handler> void onClicked(QPushButton *button, Handler handler);
@@ -239,6 +243,8 @@ private:
     QProgressBar *m_progressBar = nullptr;
     DashFileInstaller *m_dashFiles = nullptr;
     DashFileNames *m_dashFileNames = nullptr;
+    zel::LogSettingsPage *m_logSettingsPage = nullptr;
+    zel::LogChannelsPage *m_logChannelsPage = nullptr;
     LogFileEditor *m_logFileEditor = nullptr;
     DashEmulator *m_dashEmulator = nullptr;
 };
