@@ -173,7 +173,7 @@ QWidget *LogSettingsPage::startStopBox()
     auto *grid = new QGridLayout(box);
     grid->addWidget(new QLabel(QStringLiteral("Start / Stop Channel")), 0, 0);
     m_startStopChannel = new TLogCombo;
-    indexList(m_startStopChannel, "LogCombo7", &TSettings::StartChan);
+    indexList(m_startStopChannel, "LogCombo1", &TSettings::StartChan);
     grid->addWidget(m_startStopChannel, 0, 1, 1, 2);
 
     grid->addWidget(new QLabel(QStringLiteral("Compare")), 1, 1);

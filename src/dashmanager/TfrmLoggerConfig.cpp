@@ -37,6 +37,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -702,6 +703,17 @@ void TfrmLoggerConfig::SaveSettings1Click()
     m_settings.SaveSettingsTable();
     m_settings.LoadSettingsTable();
     SelectionDriveListChange();
+}
+
+void TfrmLoggerConfig::keyPressEvent(QKeyEvent *event)
+{
+    // A dialog presses its default button on Enter, here "Close", which would end the
+    // window while the user confirms a card ID or a value.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmLoggerConfig::showPage(Page page)

@@ -171,6 +171,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     /// Every way of closing ends here: releases what the window holds (FormClose).
     void done(int result) override;
+    /// Enter confirms the field it is typed in; it never presses a button of the window.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildLayout();

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -279,6 +280,20 @@ TEST_F(CardSettingsWindowsTest, ACardIDThatCannotNameAFolderIsNeverSaved)
     }
     window.reset();
     EXPECT_EQ(readAll(CardPaths(root).settingsFile()), settings);
+}
+
+TEST_F(CardSettingsWindowsTest, EnterInAFieldKeepsTheWindowOpen)
+{
+    const QString root = insertDemoCard("card");
+    open();
+    select(root);
+    auto *cardID = window->findChild<QLineEdit *>("CardIDEdit");
+    cardID->setFocus();
+    QTest::keyClicks(cardID, "NEW");
+    QTest::keyClick(cardID, Qt::Key_Return);
+    QTest::keyClick(cardID, Qt::Key_Enter);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->CardDrive(), root);
 }
 
 TEST_F(CardSettingsWindowsTest, RestoreAsksWhatTheChoiceNeedsAndCopiesTheBackup)

@@ -199,7 +199,7 @@ TEST_F(LogSettingsPagesTest, TheLogSettingsPageShowsEveryBoundField)
         EXPECT_EQ(checkedRadio(group), index) << group;
 
     // The channel list holds the translation names of the logger's channels.
-    auto *channels = child<QComboBox>("LogCombo7");
+    auto *channels = child<QComboBox>("LogCombo1");
     TTranslations translations;
     translations.setTranslationFileName(CardPaths(root).translationFile());
     translations.LoadTranslationTables();
@@ -262,7 +262,7 @@ TEST_F(LogSettingsPagesTest, EachControlChangedByTheUserReachesItsFieldOnSave)
             qsizetype(offsetof(TSettings, LogStartMethod)), QByteArray(1, 0) },
         { "Start / Stop Channel",
             [&] {
-                auto *list = child<QComboBox>("LogCombo7");
+                auto *list = child<QComboBox>("LogCombo1");
                 list->setFocus();
                 QTest::keyClick(list, Qt::Key_Down);
                 QTest::keyClick(list, Qt::Key_Down);
@@ -307,7 +307,7 @@ TEST_F(LogSettingsPagesTest, EachControlChangedByTheUserReachesItsFieldOnSave)
     for (qsizetype i = 0; i < after.size(); ++i)
         ASSERT_EQ(after[i], expected[i]) << "byte " << i;
     EXPECT_EQ(child<TLOGEdit>("LOGEdit1")->text(), "Qualifying");
-    EXPECT_EQ(child<QComboBox>("LogCombo7")->currentIndex(), 5);
+    EXPECT_EQ(child<QComboBox>("LogCombo1")->currentIndex(), 5);
 }
 
 TEST_F(LogSettingsPagesTest, TypedNamesAndCompareValuesAreKeptInRange)
@@ -430,7 +430,7 @@ TEST_F(LogSettingsPagesTest, ACardWithoutSettingsShowsNoValuesOfTheCardBefore)
     for (const char *group :
         { "LogRecordingMode", "LogMemory", "TrackMessages", "GPSUnits", "LogStartStopMode" })
         EXPECT_EQ(checkedRadio(group), -1) << group;
-    EXPECT_EQ(child<QComboBox>("LogCombo7")->count(), 0);
+    EXPECT_EQ(child<QComboBox>("LogCombo1")->count(), 0);
     for (const char *list : { "StartCompare", "StopCompare" })
         EXPECT_EQ(child<QComboBox>(list)->currentIndex(), -1) << list;
     for (const char *edit : { "LOGEdit38", "LOGEdit39" })
