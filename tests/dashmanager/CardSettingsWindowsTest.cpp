@@ -5,6 +5,7 @@
 #include "dashmanager/TfrmLoggerConfig.h"
 
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DashModels.h"
 #include "card/DemoCard.h"
@@ -34,30 +35,6 @@
 using namespace zel;
 
 namespace {
-
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? QStringLiteral("card") : QString();
-    }
-    QStringList rootList;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
 
 TSettings settingsOf(const QString &root)
 {

@@ -1,6 +1,7 @@
 #include "dashmanager/ChannelTranslationsPage.h"
 
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "dashmanager/TLogSpinEdit.h"
@@ -36,25 +37,6 @@
 using namespace zel;
 
 namespace {
-
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? QStringLiteral("one") : QString();
-    }
-
-    QStringList rootList;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 QByteArray recordBytes(const TTranslation &record)
 {

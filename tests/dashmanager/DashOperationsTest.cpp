@@ -1,4 +1,5 @@
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "card/ProgramPaths.h"
@@ -29,34 +30,6 @@
 using namespace zel;
 
 namespace {
-
-/// Drive roots and identities as the test sets them; the test raises the signals.
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? QStringLiteral("one") : QString();
-    }
-
-    QStringList rootList;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
 
 /// The settings a card's "Settings.prm" holds on disk.
 TSettings settingsOnCard(const QString &root)

@@ -2,6 +2,7 @@
 // user would, checked against the bytes of the saved "Settings.prm".
 
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "dashmanager/TLOGCheckBox.h"
@@ -32,25 +33,6 @@
 using namespace zel;
 
 namespace {
-
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? QStringLiteral("card") : QString();
-    }
-
-    QStringList rootList;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 /// Edits the record of \a root's "Settings.prm" in place, every other byte kept.
 void patchSettings(const QString &root, const std::function<void(TSettings &)> &edit)

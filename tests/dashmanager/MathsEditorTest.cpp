@@ -1,6 +1,7 @@
 #include "dashmanager/MathsEditor.h"
 
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "dashmanager/TfrmLoggerConfig.h"
@@ -26,19 +27,6 @@
 using namespace zel;
 
 namespace {
-
-/// Drive roots and identities as the test sets them.
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? QStringLiteral("one") : QString();
-    }
-
-    QStringList rootList;
-};
 
 /// What the card's "Maths.prm" holds on disk: "name=formula" per channel, then
 /// "$name=value" per variable.

@@ -1,6 +1,7 @@
 #include "dashmanager/TfrmLoggerConfig.h"
 
 #include "card/CardDrives.h"
+#include "LoggerConfigTesting.h"
 #include "card/CardPaths.h"
 #include "card/DemoCard.h"
 #include "logger/RawLogWriter.h"
@@ -33,27 +34,6 @@
 using namespace zel;
 
 namespace {
-
-/// Drive roots and identities as the test sets them; the test raises the signals.
-class FakeCardDrives : public CardDrives
-{
-public:
-    QStringList roots() const override { return rootList; }
-    QString identity(const QString &root) const override
-    {
-        return rootList.contains(root) ? identities.value(root) : QString();
-    }
-
-    QStringList rootList;
-    QHash<QString, QString> identities;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 /// Writes the demo card to \a root, its settings changed by \a edit.
 void writeCard(const QString &root, const std::function<void(TSettings &)> &edit = {})
