@@ -24,6 +24,7 @@
 #include "ui/ChartView.h"
 #include "ui/ProgressBarBinding.h"
 #include "ui/HandlerGuard.h"
+#include "ui/MenuItems.h"
 #include "ui/LimitedTextEdit.h"
 #include "ui/ToolWindow.h"
 #include "ui/UserDialogs.h"
@@ -413,13 +414,6 @@ QWidget *TMainForm::buildSessionInfo()
     return page;
 }
 
-QAction *TMainForm::addItem(QMenu *menu, const char *name, const QString &caption)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
 template <typename Handler> void TMainForm::onTriggered(QAction *action, Handler handler)
 {
     connectGuarded(m_dialogs, action, &QAction::triggered, this, std::move(handler));
@@ -428,41 +422,41 @@ template <typename Handler> void TMainForm::onTriggered(QAction *action, Handler
 void TMainForm::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    onTriggered(addItem(file, "OpenLogFile1", QStringLiteral("Open Log as Session")),
+    onTriggered(addMenuItem(file, "OpenLogFile1", QStringLiteral("Open Log as Session")),
         [this] { OpenLogFile1Click(); });
-    onTriggered(addItem(file, "OpenLogAsLaps", QStringLiteral("Open Log As Separate Laps")),
+    onTriggered(addMenuItem(file, "OpenLogAsLaps", QStringLiteral("Open Log As Separate Laps")),
         [this] { OpenLogAsLapsClick(); });
-    addItem(file, "OpenMapFile1", QStringLiteral("Open Map File"))->setVisible(false);
-    QAction *sectorFile = addItem(file, "OpenSectorFile1", QStringLiteral("Open Sector File"));
+    addMenuItem(file, "OpenMapFile1", QStringLiteral("Open Map File"))->setVisible(false);
+    QAction *sectorFile = addMenuItem(file, "OpenSectorFile1", QStringLiteral("Open Sector File"));
     sectorFile->setVisible(false);
     sectorFile->setEnabled(false);
     file->addSeparator();
-    onTriggered(addItem(file, "SaveLogFile1", QStringLiteral("Save Log File")),
+    onTriggered(addMenuItem(file, "SaveLogFile1", QStringLiteral("Save Log File")),
         [this] { SaveLogFile1Click(); });
-    onTriggered(addItem(file, "Clearalllogs1", QStringLiteral("Clear all logs")),
+    onTriggered(addMenuItem(file, "Clearalllogs1", QStringLiteral("Clear all logs")),
         [this] { Clearalllogs1Click(); });
 
     QMenu *maps = menuBar()->addMenu(QStringLiteral("Maps"));
-    onTriggered(addItem(maps, "TrackMap1", QStringLiteral("Track Map Editor")),
+    onTriggered(addMenuItem(maps, "TrackMap1", QStringLiteral("Track Map Editor")),
         [this] { TrackMap1Click(); });
-    onTriggered(addItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map")), [this] {
+    onTriggered(addMenuItem(maps, "ShowTrackMap1", QStringLiteral("Show Track Map")), [this] {
         if (m_trackLap)
             showToolWindow(*m_trackLap);
     });
 
     QMenu *dash = menuBar()->addMenu(QStringLiteral("Dash Manager"));
-    QAction *kro7 = addItem(dash, "KRO71", QStringLiteral("KRO 7"));
+    QAction *kro7 = addMenuItem(dash, "KRO71", QStringLiteral("KRO 7"));
     kro7->setEnabled(false);
     onTriggered(kro7, [this] { KRO71Click(); });
 
     QMenu *guides = menuBar()->addMenu(QStringLiteral("User Guides"));
-    onTriggered(addItem(guides, "RaceDash1", QStringLiteral("Race Dash")),
+    onTriggered(addMenuItem(guides, "RaceDash1", QStringLiteral("Race Dash")),
         [this] { openUserGuide(QStringLiteral("KRO-7 Quick Start.Pdf")); });
-    onTriggered(addItem(guides, "ManagerSoftware1", QStringLiteral("Manager Software")),
+    onTriggered(addMenuItem(guides, "ManagerSoftware1", QStringLiteral("Manager Software")),
         [this] { openUserGuide(QStringLiteral("KRO Analyser manual.pdf")); });
 
     QMenu *about = menuBar()->addMenu(QStringLiteral("About"));
-    onTriggered(addItem(about, "About1", QStringLiteral("About")), [this] {
+    onTriggered(addMenuItem(about, "About1", QStringLiteral("About")), [this] {
         AboutBox box(this);
         box.exec();
     });
@@ -470,7 +464,7 @@ void TMainForm::buildMenus()
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
     const auto popupItem = [this](const char *name, const QString &caption, bool enabled) {
-        QAction *action = addItem(m_popup, name, caption);
+        QAction *action = addMenuItem(m_popup, name, caption);
         action->setEnabled(enabled);
         return action;
     };

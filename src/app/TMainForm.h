@@ -201,7 +201,6 @@ private:
     void buildLayout();
     QWidget *buildSessionInfo();
     void buildMenus();
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     template <typename Handler> void onTriggered(QAction *action, Handler handler);
     void SortLogs();
     void connectLog(TKROData &log);

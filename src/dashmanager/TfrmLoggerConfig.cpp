@@ -25,6 +25,7 @@
 #include "session/TKRO_Data.h"
 #include "ui/BusyCursor.h"
 #include "ui/HandlerGuard.h"
+#include "ui/MenuItems.h"
 #include "ui/LimitedTextEdit.h"
 #include "ui/ProgressBarBinding.h"
 #include "ui/UserDialogs.h"
@@ -364,13 +365,6 @@ QWidget *TfrmLoggerConfig::buildLogsPage()
     return page;
 }
 
-QAction *TfrmLoggerConfig::addItem(QMenu *menu, const char *name, const QString &caption)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
 template <typename Handler> void TfrmLoggerConfig::onClicked(QPushButton *button, Handler handler)
 {
     connectGuarded(m_dialogs, button, &QPushButton::clicked, this, std::move(handler));
@@ -387,31 +381,31 @@ void TfrmLoggerConfig::buildMenus()
     layout()->setMenuBar(bar);
 
     QMenu *card = bar->addMenu(QStringLiteral("SD Card"));
-    onTriggered(addItem(card, "SaveSettings1", QStringLiteral("Save settings to card")),
+    onTriggered(addMenuItem(card, "SaveSettings1", QStringLiteral("Save settings to card")),
         [this] { SaveSettings1Click(); });
-    onTriggered(addItem(card, "InitialiseNewCard1", QStringLiteral("Initialise new card")), [this] {
+    onTriggered(addMenuItem(card, "InitialiseNewCard1", QStringLiteral("Initialise new card")), [this] {
         if (onInitialiseCard)
             onInitialiseCard();
     });
-    onTriggered(addItem(card, "ClearLogs1", QStringLiteral("Clear Logs from card")),
+    onTriggered(addMenuItem(card, "ClearLogs1", QStringLiteral("Clear Logs from card")),
         [this] { ClearLogs1Click(); });
     onTriggered(
-        addItem(card, "LoadnewfirmwaretoCard1", QStringLiteral("Load new firmware to card")),
+        addMenuItem(card, "LoadnewfirmwaretoCard1", QStringLiteral("Load new firmware to card")),
         [this] { m_dashFiles->LoadFirmware(); });
-    onTriggered(addItem(card, "LoadPracticeRun1", QStringLiteral("Load Sector File")),
+    onTriggered(addMenuItem(card, "LoadPracticeRun1", QStringLiteral("Load Sector File")),
         [this] { m_dashFiles->LoadSectorFile(); });
-    onTriggered(addItem(card, "LoadMessageFile1", QStringLiteral("Load Message File")),
+    onTriggered(addMenuItem(card, "LoadMessageFile1", QStringLiteral("Load Message File")),
         [this] { m_dashFiles->LoadMessageFile(); });
 
     QMenu *logs = bar->addMenu(QStringLiteral("Logs"));
     // Enabled with the card, as the dash software has it, but it starts nothing.
-    addItem(logs, "SelectDataLog1", QStringLiteral("Select Data Log"));
-    onTriggered(addItem(logs, "SaveImportedLog1", QStringLiteral("Save Imported Log")),
+    addMenuItem(logs, "SelectDataLog1", QStringLiteral("Select Data Log"));
+    onTriggered(addMenuItem(logs, "SaveImportedLog1", QStringLiteral("Save Imported Log")),
         [this] { SaveImportedLog(); });
     onTriggered(
-        addItem(logs, "QuickImport1", QStringLiteral("Quick Import")), [this] { QuickImport(); });
+        addMenuItem(logs, "QuickImport1", QStringLiteral("Quick Import")), [this] { QuickImport(); });
     logs->addSeparator();
-    onTriggered(addItem(logs, "OpenImportedLog1", QStringLiteral("Open Imported Log")),
+    onTriggered(addMenuItem(logs, "OpenImportedLog1", QStringLiteral("Open Imported Log")),
         [this] { m_logFileEditor->OpenImportedLog(); });
 
     QMenu *maps = bar->addMenu(QStringLiteral("Maps"));

@@ -182,7 +182,6 @@ private:
     QWidget *buildLogSettingsPage();
     QWidget *buildLogChannelsPage();
     QWidget *buildLogsPage();
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption);
     template <typename Handler> void onClicked(QPushButton *button, Handler handler);
     template <typename Handler> void onTriggered(QAction *action, Handler handler);
 
