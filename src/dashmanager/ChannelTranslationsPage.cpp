@@ -120,10 +120,14 @@ ChannelTranslationsPage::ChannelTranslationsPage(TTranslations &translations,
     m_list->setHorizontalHeaderLabels({ QStringLiteral("Channel Name"),
         QStringLiteral("Translation Name"), QStringLiteral("Unit of measure") });
     m_list->verticalHeader()->hide();
+    // One line per channel, each column as wide as its longest name.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->setWordWrap(false);
+    m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
         | QAbstractItemView::AnyKeyPressed);
-    m_list->setMinimumWidth(330);
+    m_list->setMinimumWidth(410);
     layout->addWidget(m_list);
 
     auto *panel = new QVBoxLayout;
