@@ -52,21 +52,12 @@ const QStringList kDashFiles
 const QStringList kBackupFiles = { "GaugeParam.prm", "PWMLoop.prm", "Settings.prm",
     "Translation.prm", "Maths.prm", "Screen1.scn", "Screen2.scn", "Screen3.scn" };
 
-class CardSettingsWindowsTest : public ::testing::Test
+class CardSettingsWindowsTest : public LoggerConfigTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
-    }
     void TearDown() override
     {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
+        LoggerConfigTest::TearDown();
         EXPECT_EQ(dialogs.pendingAnswers(), 0);
     }
 
@@ -165,13 +156,7 @@ protected:
         return ids;
     }
 
-    QTemporaryDir temp;
-    QString program;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
     TfrmInitCard initCard;
-    std::unique_ptr<TfrmLoggerConfig> window;
 
 private:
     qsizetype m_seen = 0;

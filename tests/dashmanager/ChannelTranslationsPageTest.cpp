@@ -50,25 +50,16 @@ template <typename T> T valueAt(const QByteArray &bytes, int offset)
     return value;
 }
 
-class ChannelTranslationsPageTest : public ::testing::Test
+class ChannelTranslationsPageTest : public LoggerConfigTest
 {
 protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale::c());
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
+        LoggerConfigTest::SetUp();
         card = temp.filePath("card");
         DemoCard().write(card);
         drives.rootList << card;
-    }
-    void TearDown() override
-    {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
     }
 
     /// Changes the card's translation records before the window reads them.
@@ -138,13 +129,7 @@ protected:
         return texts;
     }
 
-    QTemporaryDir temp;
-    QString program;
     QString card;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
-    std::unique_ptr<TfrmLoggerConfig> window;
 };
 
 TEST_F(ChannelTranslationsPageTest, CardLoadSelectsFirstChannelAndTitleRowChangesNothing)

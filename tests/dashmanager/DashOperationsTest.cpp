@@ -42,23 +42,9 @@ TSettings settingsOnCard(const QString &root)
     return copy;
 }
 
-class DashOperationsTest : public ::testing::Test
+class DashOperationsTest : public LoggerConfigTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
-    }
-
     /// A demo card the fake drive source lists.
     QString insertCard(const QString &name = QStringLiteral("card"))
     {
@@ -112,12 +98,6 @@ protected:
     }
     QString dataFolder() const { return QDir(program).filePath("Data"); }
 
-    QTemporaryDir temp;
-    QString program;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
-    std::unique_ptr<TfrmLoggerConfig> window;
 };
 
 // Log file editor

@@ -69,15 +69,12 @@ constexpr qsizetype kChannelNames = kHeader + qsizetype(offsetof(TDataDictionary
 constexpr qsizetype kDataSize = kHeader + qsizetype(offsetof(TDataDictionary, DataSize));
 constexpr qsizetype kLogChannels = kHeader + qsizetype(offsetof(TDataDictionary, LogChannels));
 
-class LogSettingsPagesTest : public ::testing::Test
+class LogSettingsPagesTest : public LoggerConfigTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
+        LoggerConfigTest::SetUp();
         root = temp.filePath("card");
         DemoCard().write(root);
         drives.rootList << root;
@@ -87,12 +84,6 @@ protected:
         translations.LoadTranslationTables();
         translations.record(1).Name.assign(QStringLiteral("Engine Speed"));
         translations.CloseTranslationTables();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
     }
 
     void openCard()
@@ -146,13 +137,7 @@ protected:
         QTest::keyClick(widget, Qt::Key_Return);
     }
 
-    QTemporaryDir temp;
-    QString program;
     QString root;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
-    std::unique_ptr<TfrmLoggerConfig> window;
 };
 
 TEST_F(LogSettingsPagesTest, TheLogSettingsPageShowsEveryBoundField)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "card/CardDrives.h"
+#include "dashmanager/TfrmLoggerConfig.h"
+#include "session/TKRO_Data.h"
+#include "ui/ScriptedUserDialogs.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,6 +12,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace zel {
@@ -44,5 +49,33 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     file.write(bytes);
 }
+
+/// A program folder with its data module, scripted dialogs and a drive source without
+/// drives, for tests of the logger configuration window. Each test fails when a dialog
+/// found no scripted answer.
+class LoggerConfigTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        program = temp.filePath(QStringLiteral("program"));
+        QDir().mkpath(program);
+        data.DataModuleCreate(program);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        for (const ShownDialog &shown : dialogs.unexpected())
+            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
+    }
+
+    QTemporaryDir temp;
+    QString program;
+    TKRO_Data data;
+    ScriptedUserDialogs dialogs;
+    FakeCardDrives drives;
+    std::unique_ptr<TfrmLoggerConfig> window;
+};
 
 } // namespace zel

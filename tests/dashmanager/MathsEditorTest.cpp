@@ -82,24 +82,15 @@ void click(QAbstractItemView *view, const QModelIndex &index)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
-class MathsEditorTest : public ::testing::Test
+class MathsEditorTest : public LoggerConfigTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
+        LoggerConfigTest::SetUp();
         root = temp.filePath("card");
         DemoCard().write(root);
         drives.rootList << root;
-    }
-    void TearDown() override
-    {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
     }
 
     /// Opens the window and selects the demo card.
@@ -166,13 +157,7 @@ protected:
     }
     QString repositoryFile() const { return QDir(program).filePath("Data/FormulaRep.rep"); }
 
-    QTemporaryDir temp;
-    QString program;
     QString root;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
-    std::unique_ptr<TfrmLoggerConfig> window;
 };
 
 TEST_F(MathsEditorTest, ChannelsAreSavedTestedAndRemovedOnTheCard)

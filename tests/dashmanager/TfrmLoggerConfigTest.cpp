@@ -52,23 +52,9 @@ void writeCard(const QString &root, const std::function<void(TSettings &)> &edit
 constexpr qsizetype kDriverNameOffset
     = qsizetype(offsetof(TSettings, DataDict) + offsetof(TDataDictionary, DriverName));
 
-class TfrmLoggerConfigTest : public ::testing::Test
+class TfrmLoggerConfigTest : public LoggerConfigTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(temp.isValid());
-        program = temp.filePath("program");
-        QDir().mkpath(program);
-        data.DataModuleCreate(program);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        for (const ShownDialog &shown : dialogs.unexpected())
-            ADD_FAILURE() << "unexpected dialog: " << shown.summary().toStdString();
-    }
-
     /// A card folder that the fake drive source lists with identity \a identity.
     QString insertCard(const QString &name, const QString &identity = QStringLiteral("one"))
     {
@@ -121,13 +107,7 @@ protected:
     }
     QString dataFolder() const { return QDir(program).filePath("Data"); }
 
-    QTemporaryDir temp;
-    QString program;
-    TKRO_Data data;
-    ScriptedUserDialogs dialogs;
-    FakeCardDrives drives;
     QStringList opened;
-    std::unique_ptr<TfrmLoggerConfig> window;
 };
 
 const char *const kCardEntries[] = { "SaveSettings1", "ClearLogs1", "LoadnewfirmwaretoCard1",
