@@ -60,6 +60,16 @@ QString ShownDialog::summary() const
     return QStringLiteral("%1 \"%2\": %3").arg(kindName(kind), caption, text);
 }
 
+QStringList ScriptedUserDialogs::shownTexts(DialogKind kind, qsizetype from) const
+{
+    QStringList texts;
+    for (const ShownDialog &dialog : m_shown.mid(from)) {
+        if (dialog.kind == kind)
+            texts << dialog.text;
+    }
+    return texts;
+}
+
 QList<ShownDialog> ScriptedUserDialogs::unexpected() const
 {
     QList<ShownDialog> found;

@@ -59,6 +59,8 @@ public:
 
     /// Every dialog shown, in order.
     const QList<ShownDialog> &shown() const { return m_shown; }
+    /// The texts of the dialogs of \a kind shown from the \a from-th dialog on, in order.
+    QStringList shownTexts(DialogKind kind, qsizetype from = 0) const;
     /// The dialogs that found no fitting answer.
     QList<ShownDialog> unexpected() const;
     /// Scripted answers not used yet.

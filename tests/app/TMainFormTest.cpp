@@ -177,14 +177,7 @@ protected:
             openSession(file("Data/c.kro"));
     }
 
-    QStringList errors() const
-    {
-        QStringList texts;
-        for (const ShownDialog &shown : dialogs.shown())
-            if (shown.kind == DialogKind::Error)
-                texts << shown.text;
-        return texts;
-    }
+    QStringList errors() const { return dialogs.shownTexts(DialogKind::Error); }
 
     QTemporaryDir program, home;
     ScriptedUserDialogs dialogs;

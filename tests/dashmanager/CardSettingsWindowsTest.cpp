@@ -132,15 +132,7 @@ protected:
     }
 
     // The dialogs shown since the last clearShown().
-    QStringList shownTexts(DialogKind kind) const
-    {
-        QStringList texts;
-        for (const ShownDialog &shown : dialogs.shown().mid(m_seen)) {
-            if (shown.kind == kind)
-                texts << shown.text;
-        }
-        return texts;
-    }
+    QStringList shownTexts(DialogKind kind) const { return dialogs.shownTexts(kind, m_seen); }
     bool nothingShown() const { return dialogs.shown().size() == m_seen; }
     void clearShown() { m_seen = dialogs.shown().size(); }
     QString backupFolder(const QString &id) const

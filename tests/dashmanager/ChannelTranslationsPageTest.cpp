@@ -436,10 +436,7 @@ TEST_F(ChannelTranslationsPageTest, UnusableTrnFilesLeaveTheGridAsItWas)
         click("Button4");
         EXPECT_EQ(gridRow(0), before);
     }
-    int errors = 0;
-    for (const ShownDialog &shown : dialogs.shown())
-        errors += shown.kind == DialogKind::Error;
-    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(dialogs.shownTexts(DialogKind::Error).size(), 1);
 }
 
 TEST_F(ChannelTranslationsPageTest, TrnFileWithTooManyPointsIsHeldToSeventy)

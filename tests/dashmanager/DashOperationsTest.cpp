@@ -78,15 +78,7 @@ protected:
     {
         return window->findChild<QStackedWidget *>("Pages")->widget(page);
     }
-    QStringList shownTexts(DialogKind kind) const
-    {
-        QStringList texts;
-        for (const ShownDialog &shown : dialogs.shown()) {
-            if (shown.kind == kind)
-                texts << shown.text;
-        }
-        return texts;
-    }
+    QStringList shownTexts(DialogKind kind) const { return dialogs.shownTexts(kind); }
     QList<FileDialogRequest> fileRequests() const
     {
         QList<FileDialogRequest> requests;

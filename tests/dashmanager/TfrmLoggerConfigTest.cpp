@@ -96,15 +96,7 @@ protected:
         }
         return names;
     }
-    QStringList shownTexts(DialogKind kind) const
-    {
-        QStringList texts;
-        for (const ShownDialog &shown : dialogs.shown()) {
-            if (shown.kind == kind)
-                texts << shown.text;
-        }
-        return texts;
-    }
+    QStringList shownTexts(DialogKind kind) const { return dialogs.shownTexts(kind); }
     QString dataFolder() const { return QDir(program).filePath("Data"); }
 
     QStringList opened;

@@ -64,15 +64,7 @@ protected:
         return texts;
     }
 
-    QStringList errors() const
-    {
-        QStringList texts;
-        for (const ShownDialog &shown : dialogs.shown()) {
-            if (shown.kind == DialogKind::Error)
-                texts << shown.text;
-        }
-        return texts;
-    }
+    QStringList errors() const { return dialogs.shownTexts(DialogKind::Error); }
 
     ScriptedUserDialogs dialogs;
 };
