@@ -154,7 +154,6 @@ bool TCardIDFrm::takeCurrentRow()
     if (position < 0)
         return false;
     RecordTable &table = m_data.CardID();
-    table.setRecNo(position);
     const QString id = table.textAt(table.columnIndex(QStringLiteral("CardID")), table.viewRow(position));
     const QString backup = ProgramPaths(QString(), m_data.ProgramDataFolder()).backupFolder(id);
     m_data.setKROCardID(id);
