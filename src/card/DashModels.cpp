@@ -118,4 +118,12 @@ QStringList initialisationFileNames()
         QStringLiteral("screen1.scn"), QStringLiteral("screen2.scn") };
 }
 
+QStringList dashOwnFileNames()
+{
+    QStringList names = initialisationFileNames();
+    names.removeOne(QStringLiteral("Settings.prm"));
+    names.removeOne(QStringLiteral("Translation.prm"));
+    return names;
+}
+
 } // namespace zel

@@ -49,5 +49,8 @@ QString templateFolder(const QString &programFolder, int dash, int ecu);
 /// The files a template folder holds and an initialisation copies to the card, in the order
 /// they are copied.
 QStringList initialisationFileNames();
+/// The files of initialisationFileNames() that belong to the dash (gauges, PWM, screens):
+/// this program only copies them.
+QStringList dashOwnFileNames();
 
 } // namespace zel

@@ -1,6 +1,8 @@
 #include "card/DemoCard.h"
 
 #include "card/DemoCircuit.h"
+#include "card/InitialisationTemplates.h"
+#include "common/AtomicFile.h"
 #include "common/DateTimeValue.h"
 #include "common/Error.h"
 #include "logger/RawLogWriter.h"
@@ -253,6 +255,11 @@ QStringList DemoCard::write(const QString &root) const
         }
     }
     const TDataDictionary header = writeSettings(dataFolder);
+    // The dash's own files, as the initialisation leaves them, so that the card backs up
+    // and restores as a real one does.
+    for (const QString &name : dashOwnFileNames())
+        AtomicFile::replace(QDir(dataFolder).filePath(name),
+            { dashFilePlaceholder(name, kProCircuit, kMotorsportECUs) });
 
     QStringList names;
     QList<int> positions;

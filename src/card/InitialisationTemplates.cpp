@@ -54,7 +54,19 @@ void writeCardTables(const QString &folder, const CardCodes &codes)
     translations.CloseTranslationTables();
 }
 
-QByteArray placeholder(const QString &fileName, int dash, int ecu)
+void writeTemplate(const QString &programFolder, int dash, int ecu)
+{
+    const QString folder = templateFolder(programFolder, dash, ecu);
+    if (!QDir().mkpath(folder))
+        throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
+    writeCardTables(folder, cardCodes(dash, ecu));
+    for (const QString &name : dashOwnFileNames())
+        AtomicFile::replace(QDir(folder).filePath(name), { dashFilePlaceholder(name, dash, ecu) });
+}
+
+} // namespace
+
+QByteArray dashFilePlaceholder(const QString &fileName, int dash, int ecu)
 {
     QByteArray bytes = QStringLiteral("ZEL KRO-7 template placeholder: %1 for %2 with %3\n")
                            .arg(fileName, dashModelEntries().at(dash), ecuEntries().at(ecu))
@@ -62,21 +74,6 @@ QByteArray placeholder(const QString &fileName, int dash, int ecu)
     bytes.resize(kTemplatePlaceholderSize, '\0');
     return bytes;
 }
-
-void writeTemplate(const QString &programFolder, int dash, int ecu)
-{
-    const QString folder = templateFolder(programFolder, dash, ecu);
-    if (!QDir().mkpath(folder))
-        throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
-    writeCardTables(folder, cardCodes(dash, ecu));
-    for (const QString &name : initialisationFileNames()) {
-        if (name == QLatin1String("Settings.prm") || name == QLatin1String("Translation.prm"))
-            continue;
-        AtomicFile::replace(QDir(folder).filePath(name), { placeholder(name, dash, ecu) });
-    }
-}
-
-} // namespace
 
 void writeInitialisationTemplates(const QString &programFolder)
 {

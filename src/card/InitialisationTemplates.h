@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace zel {
@@ -16,5 +17,9 @@ void writeInitialisationTemplates(const QString &programFolder);
 
 /// Size of each placeholder file.
 constexpr int kTemplatePlaceholderSize = 512;
+
+/// The placeholder for the dash's own file \a fileName (gauge, PWM or screen file) of dash
+/// model \a dash with ECU \a ecu (positions in their lists).
+QByteArray dashFilePlaceholder(const QString &fileName, int dash, int ecu);
 
 } // namespace zel

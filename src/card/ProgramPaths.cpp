@@ -5,6 +5,7 @@
 #include "session/SettingsBackup.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <utility>
 
 namespace zel {
@@ -46,6 +47,9 @@ QString ProgramPaths::firmwareFolder() const
 
 QString ProgramPaths::emulator() const
 {
+    const QString native = existingFileName(m_programFolder, QStringLiteral("KRO"));
+    if (QFileInfo(native).isFile())
+        return native;
     return existingFileName(m_programFolder, QStringLiteral("KRO.exe"));
 }
 

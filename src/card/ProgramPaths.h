@@ -35,7 +35,8 @@ public:
     QString initialisationFolder() const;
     /// The usual place of firmware images, "<program>/Firmware/KRO7".
     QString firmwareFolder() const;
-    /// The dash emulator, "KRO.exe" beside the program.
+    /// The dash emulator beside the program: a native build "KRO" when there is one, else
+    /// "KRO.exe" (the Windows program).
     QString emulator() const;
 
 private:

@@ -54,12 +54,25 @@ ProgramPaths programPaths(TfrmLoggerConfig &config)
     return ProgramPaths(config.programFolder(), config.ProgramDataFolder());
 }
 
+// A card has maths channels and a third screen only once the user gave it them (the
+// initialisation writes neither), so a backup without them is complete.
+bool optionalOnCard(const QString &name)
+{
+    return name.compare(QLatin1String("Maths.prm"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("Screen3.scn"), Qt::CaseInsensitive) == 0;
+}
+
 void reportCopies(UserDialogs &dialogs, const CopyReport &report, const QString &completed)
 {
-    if (report.complete())
+    CopyReport news;
+    for (const CopyResult &result : report.results()) {
+        if (result.outcome != CopyOutcome::SourceMissing || !optionalOnCard(result.name))
+            news.add(result);
+    }
+    if (news.complete())
         dialogs.information(completed);
     else
-        dialogs.warning(report.summary());
+        dialogs.warning(news.summary());
 }
 
 } // namespace

@@ -8,25 +8,43 @@ class QTimer;
 
 namespace zel {
 
-/// The dash emulator as a child process, started against one card: the program is given
-/// the card's root as its last argument, without a shell. The emulator's window is not
-/// looked for: a started process counts as one showing it, and the caller waits for the
-/// process to end. A close request asks the process to end (SIGTERM) and kills it
-/// when it has not ended after a grace period; a process still running when the object goes
-/// is killed, so no emulator outlives the window that started it.
+/// How an emulator file is started.
+struct EmulatorLaunch
+{
+    /// The emulator's file.
+    QString emulator;
+    /// The program run: the emulator itself, or a loader.
+    QString program;
+    /// Arguments before the card's root (the emulator, for a loader).
+    QStringList leadingArguments;
+    /// The card's root is given as a path of wine's "Z:" drive ("Z:\media\CARD"), as a
+    /// Windows program expects a drive path.
+    bool windowsPath = false;
+};
+
+/// A Windows program (a file starting with "MZ") runs through \a wine when that is given
+/// (the loader found on the search path); anything else, or without wine, runs itself.
+EmulatorLaunch emulatorLaunch(const QString &emulator, const QString &wine);
+
+/// The dash emulator as a child process in a process group of its own, started against one
+/// card: the program is given the card's root as its last argument, without a shell. The
+/// emulator's window is not looked for: a started process counts as one showing it, and the
+/// caller waits for the process to end. A close request asks the group to end (SIGTERM) and
+/// kills it when the emulator has not ended after a grace period; an emulator still running
+/// when the object goes is killed, so neither it nor a process it started (a loader's)
+/// outlives the window that started it.
 class DashEmulator : public QObject
 {
     Q_OBJECT
 public:
-    /// Runs \a program with \a leadingArguments before the card's root (for an emulator
-    /// started through a loader, such as "wine KRO.exe"). A close request kills the process
-    /// \a closeTimeoutMs after asking it to end.
-    explicit DashEmulator(QString program, QStringList leadingArguments = {},
-        int closeTimeoutMs = 3000, QObject *parent = nullptr);
+    /// Starts the emulator as \a launch says. A close request kills it \a closeTimeoutMs
+    /// after asking it to end.
+    explicit DashEmulator(
+        EmulatorLaunch launch, int closeTimeoutMs = 3000, QObject *parent = nullptr);
     ~DashEmulator() override;
 
-    /// The program started.
-    const QString &program() const { return m_program; }
+    /// The emulator's file.
+    const QString &emulator() const { return m_launch.emulator; }
     /// True from start() until ended().
     bool running() const { return m_running; }
 
@@ -44,9 +62,9 @@ Q_SIGNALS:
 
 private:
     void finish();
+    void signalGroup(int signal);
 
-    QString m_program;
-    QStringList m_leadingArguments;
+    EmulatorLaunch m_launch;
     QProcess m_process;
     QTimer *m_killTimer;
     bool m_running = false;

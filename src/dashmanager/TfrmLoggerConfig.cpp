@@ -45,7 +45,10 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -117,10 +120,12 @@ TfrmLoggerConfig::TfrmLoggerConfig(TKRO_Data &data, UserDialogs &dialogs, CardDr
     m_dashFiles = new DashFileInstaller(
         m_dialogs, m_settings, [this] { return m_cardDrive; },
         [this] { return ProgramPaths(m_programFolder, m_programDataFolder); }, this);
-    m_dashEmulator
-        = new DashEmulator(ProgramPaths(m_programFolder, QString()).emulator(), {}, 3000, this);
+    m_dashEmulator = new DashEmulator(
+        emulatorLaunch(ProgramPaths(m_programFolder, QString()).emulator(),
+            QStandardPaths::findExecutable(QStringLiteral("wine"))),
+        3000, this);
     connect(m_dashEmulator, &DashEmulator::failedToStart, this,
-        [this] { m_dialogs.error(QStringLiteral("Unable to run ") + m_dashEmulator->program()); });
+        [this] { m_dialogs.error(QStringLiteral("Unable to run ") + m_dashEmulator->emulator()); });
     connect(m_dashEmulator, &DashEmulator::ended, this, [this] { emulatorEnded(); });
     m_logFileEditor = new LogFileEditor(m_dialogs);
     connect(m_logFileEditor, &LogFileEditor::logOpened, this, [this] {
@@ -198,7 +203,15 @@ void TfrmLoggerConfig::buildLayout()
         });
     m_pageTree->setCurrentItem(m_pageTree->topLevelItem(SDCardPage));
     middle->addWidget(m_pageTree);
-    middle->addWidget(m_pages, 1);
+    // The pages scroll rather than push the window past a laptop's screen: the channel boxes
+    // and the translation grid want more height than one has, and a page's lists widen
+    // only once the card fills them.
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("PagesScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_pages);
+    middle->addWidget(scroll, 1);
     layout->addLayout(middle, 1);
 
     auto *bottom = new QHBoxLayout;
@@ -211,7 +224,10 @@ void TfrmLoggerConfig::buildLayout()
     bottom->addWidget(m_progressBar, 1);
     bottom->addWidget(m_status);
     layout->addLayout(bottom);
-    resize(860, 560);
+    QSize size(1100, 820);
+    if (const QScreen *screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
 }
 
 QWidget *TfrmLoggerConfig::buildHeader()

@@ -129,6 +129,8 @@ TEST_F(DemoCardTest, TheSameSeedWritesTheSameBytes)
     ASSERT_EQ(first.size(), second.size());
     for (const QString &name :
         { QStringLiteral("Data/Settings.prm"), QStringLiteral("Data/Translation.prm"),
+            QStringLiteral("Data/GaugeParam.prm"), QStringLiteral("Data/PWMLoop.prm"),
+            QStringLiteral("Data/screen1.scn"), QStringLiteral("Data/screen2.scn"),
             QStringLiteral("Logs/Datalog1.Dsh"), QStringLiteral("Logs/Datalog3.Dsh") }) {
         QFile a(QDir(m_root.path()).filePath(name));
         QFile b(QDir(other.path()).filePath(name));

@@ -320,18 +320,72 @@ TEST_F(DashOperationsTest, AnEmulatorThatCannotRunIsReportedAndTheCardShownAgain
     EXPECT_TRUE(window->KROSettings().active());
 }
 
-TEST(DashEmulatorTest, ACloseRequestKillsAnEmulatorThatIgnoresIt)
+// True once the process \a pid has ended (gone, or a zombie nobody has reaped yet).
+bool processEnded(const QByteArray &pid)
+{
+    QFile stat("/proc/" + pid.trimmed() + "/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+TEST(DashEmulatorTest, ACloseRequestKillsAnEmulatorThatIgnoresItAndWhatItStarted)
 {
     QTemporaryDir temp;
     const QString path = temp.filePath("stubborn");
-    writeFile(
-        path, "#!/bin/sh\ntrap '' TERM\necho up > \"$0.up\"\nwhile true; do sleep 0.05; done\n");
+    writeFile(path,
+        "#!/bin/sh\ntrap '' TERM\n"
+        "sh -c \"trap '' TERM; while true; do sleep 0.05; done\" &\n"
+        "echo $! > \"$0.child\"\n"
+        "while true; do sleep 0.05; done\n");
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
-    DashEmulator emulator(path, {}, 200);
+    DashEmulator emulator(emulatorLaunch(path, {}), 200);
     emulator.start(temp.path());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(path + ".up"); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(path + ".child").size() > 0; }, kWaitMs));
+    const QByteArray child = readAll(path + ".child");
+    ASSERT_FALSE(processEnded(child));
     emulator.requestClose();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !emulator.running(); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processEnded(child); }, kWaitMs));
+}
+
+TEST(DashEmulatorTest, AWindowsEmulatorRunsThroughWineWithTheCardAsADrivePath)
+{
+    QTemporaryDir temp;
+    const QString wine = temp.filePath("wine");
+    writeStandInEmulator(wine);
+    const QString windows = temp.filePath("KRO.exe");
+    writeFile(windows, "MZ\x90\0");
+    const QString script = temp.filePath("KRO");
+    writeStandInEmulator(script);
+
+    EXPECT_EQ(emulatorLaunch(windows, wine).program, wine);
+    EXPECT_EQ(emulatorLaunch(windows, {}).program, windows);
+    EXPECT_EQ(emulatorLaunch(script, wine).program, script);
+
+    DashEmulator emulator(emulatorLaunch(windows, wine), 200);
+    emulator.start("/media/ann/DASH CARD");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return QFileInfo::exists(wine + ".args")
+                && readAll(wine + ".args") == windows + "\nZ:\\media\\ann\\DASH CARD\n";
+        },
+        kWaitMs));
+    writeFile(temp.filePath("stop"), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !emulator.running(); }, kWaitMs));
+    EXPECT_EQ(emulator.emulator(), windows);
+}
+
+TEST(DashEmulatorTest, ANativeEmulatorBesideTheProgramComesBeforeTheWindowsOne)
+{
+    QTemporaryDir temp;
+    const ProgramPaths paths(temp.path(), temp.filePath("Data"));
+    EXPECT_EQ(paths.emulator(), temp.filePath("KRO.exe"));
+    writeFile(temp.filePath("KRO.exe"), "MZ");
+    EXPECT_EQ(paths.emulator(), temp.filePath("KRO.exe"));
+    writeFile(temp.filePath("KRO"), "#!/bin/sh\n");
+    EXPECT_EQ(paths.emulator(), temp.filePath("KRO"));
 }
 
 // Firmware

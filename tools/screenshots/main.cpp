@@ -141,6 +141,8 @@ bool loggerConfig(zel::TKRO_Data &data, zel::ScriptedUserDialogs &dialogs,
     settings.CloseSettingsTable();
     DemoCardDrive drive(card.path());
     zel::TfrmLoggerConfig window(data, dialogs, drive, programFolder, {}, &parent);
+    // As on a desktop screen; the offscreen one is smaller.
+    window.resize(1100, 820);
     window.show();
     auto *cards = window.findChild<QComboBox *>(QStringLiteral("SelectionDriveList"));
     cards->setCurrentIndex(cards->findData(card.path()));
