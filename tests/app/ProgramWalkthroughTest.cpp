@@ -6,6 +6,7 @@
 #include "card/CardDrives.h"
 #include "card/DemoCard.h"
 #include "dashmanager/TfrmLoggerConfig.h"
+#include "track/DemoTrack.h"
 #include "ui/MessageBoxStyle.h"
 #include "ui/UserDialogs.h"
 
@@ -110,7 +111,7 @@ public:
     std::optional<QString> saveFile(const FileDialogRequest &request) override
     {
         note("save file", request.caption, request.filter);
-        QString name = proposedFileName(request.initialFileName);
+        QString name = QFileInfo(proposedFileName(request.initialFileName)).fileName();
         if (name.isEmpty())
             name = QStringLiteral("walk");
         const QString extension = qtDefaultSuffix(request.defaultExtension);
@@ -240,8 +241,7 @@ protected:
         QDir().mkpath(temp.filePath("saved"));
         for (const QFileInfo &log : QDir(card + "/Logs").entryInfoList(QDir::Files))
             QFile::copy(log.filePath(), temp.filePath("raw/") + log.fileName());
-        for (const QFileInfo &file : QDir(card + "/Data").entryInfoList({ "Demo Circuit*" }))
-            QFile::copy(file.filePath(), program + "/Data/" + file.fileName());
+        writeDemoTrack(program + "/Data");
         // The user guides and a stand-in emulator that ends at once.
         QDir().mkpath(program + "/Help");
         for (const char *guide : { "KRO-7 Quick Start.Pdf", "KRO Analyser manual.pdf" })
