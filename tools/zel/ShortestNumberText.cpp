@@ -1,9 +1,48 @@
 #include "tools/zel/ShortestNumberText.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace zel {
+
+namespace {
+
+// Below 2^53 every whole number is a double of its own, so its exact digits are its
+// shortest digits with the trailing zeros written out: the plain form std::to_chars chooses
+// is the tables' own text. From 2^53 on the two differ (see writeShortestNumberLaidOut).
+constexpr double kExactWholeLimit = 9007199254740992.0;
+
+// A whole number below 2^53 in magnitude, other than zero: its digits, or the exponent form
+// when that is shorter ("1e+05", "-1.2e+07"; a tie stays plain, "10000").
+char *writeWholeNumber(char *out, int64_t value)
+{
+    char *end = std::to_chars(out, out + kShortestNumberMaxChars, value).ptr;
+    char *digits = value < 0 ? out + 1 : out;
+    const int digitCount = int(end - digits);
+    int kept = digitCount;
+    while (digits[kept - 1] == '0')
+        --kept;
+    // "d.ddde+XX": below 2^53 the exponent has two digits.
+    const int scientificLength = kept + (kept > 1 ? 1 : 0) + 4;
+    if (scientificLength >= digitCount)
+        return end;
+    char *at = digits + 1;
+    if (kept > 1) {
+        std::memmove(digits + 2, digits + 1, size_t(kept - 1));
+        *at = '.';
+        at += kept;
+    }
+    const int exponent = digitCount - 1;
+    at[0] = 'e';
+    at[1] = '+';
+    at[2] = char('0' + exponent / 10);
+    at[3] = char('0' + exponent % 10);
+    return at + 4;
+}
+
+} // namespace
 
 char *writeShortestNumber(char *out, double value)
 {
@@ -12,10 +51,26 @@ char *writeShortestNumber(char *out, double value)
         *out = '0';
         return out + 1;
     }
-    // The shortest digits come in exponent form ("-1.25e+02"), which std::to_chars writes
-    // fastest; the plain form is laid out from it in place. std::to_chars' own choice of
-    // form would spell a whole number beyond 2^53 with its exact digits
-    // (1742267765724840960) rather than with the shortest ones padded with zeros.
+    if (std::fabs(value) >= kExactWholeLimit)
+        return writeShortestNumberLaidOut(out, value);
+    const auto whole = int64_t(value);
+    if (double(whole) == value)
+        return writeWholeNumber(out, whole);
+    // std::to_chars' own choice of form is the tables' rule here: the shorter of the plain
+    // and exponent forms of the shortest digits, a tie going to the plain one.
+    return std::to_chars(out, out + kShortestNumberMaxChars, value).ptr;
+}
+
+char *writeShortestNumberLaidOut(char *out, double value)
+{
+    if (value == 0) {
+        *out = '0';
+        return out + 1;
+    }
+    // The shortest digits come in exponent form ("-1.25e+02"); the plain form is laid out
+    // from it in place. std::to_chars' own choice of form would spell a whole number beyond
+    // 2^53 with its exact digits (1742267765724840960) rather than with the shortest ones
+    // padded with zeros.
     char *end
         = std::to_chars(out, out + kShortestNumberMaxChars, value, std::chars_format::scientific)
               .ptr;
