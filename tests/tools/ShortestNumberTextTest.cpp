@@ -52,6 +52,14 @@ TEST(ShortestNumberTextTest, SpellsEachFormAsTheTablesOwnNumberText)
         { -9007199254740990.0, "-9007199254740990" },
         { 4503599627370495.5, "4503599627370495.5" },
         { 0.001, "0.001" },
+        { -0.05, "-0.05" },
+        { 83.456, "83.456" },
+        { 0.0015, "0.0015" },
+        { 0.000999, "0.000999" },
+        { 123.000001, "123.000001" },
+        { 123.0000001, "123.0000001" },
+        { 999999999.999999, "999999999.999999" },
+        { 1000000000.5, "1000000000.5" },
         { 0.0001, "1e-04" },
         { 0.00012, "0.00012" },
         { 1.5e-5, "1.5e-05" },
@@ -106,6 +114,10 @@ TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValue
     for (int64_t whole = (int64_t(1) << 53) - 8; whole <= (int64_t(1) << 53) + 8; ++whole) {
         values.push_back(double(whole));
         values.push_back(-double(whole));
+    }
+    for (int i = 0; i < 100000; ++i) { // up to 7 decimals, of every size up to 2^50
+        const double scale = std::pow(10.0, double(random() % 8));
+        values.push_back(double(int64_t(random() >> (14 + random() % 50))) / scale);
     }
     for (int i = 0; i < 100000; ++i) // whole numbers of every size up to 2^63
         values.push_back(double(int64_t(random() >> (random() % 64))));

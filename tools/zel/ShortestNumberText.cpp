@@ -42,6 +42,50 @@ char *writeWholeNumber(char *out, int64_t value)
     return at + 4;
 }
 
+// Numbers of at most kMaxDecimals decimals, such as 83.456 or -0.05, are written from their
+// digits as a whole number of millionths. Within the bounds below a double has room for one
+// such number only (its neighbours lie less than a quarter of a millionth away), that number
+// is the one the product below rounds to, and when it reads back as the double its text
+// without the trailing zeros is the shortest: one with fewer digits would be another such
+// number. From 0.001 on the plain form is never the longer one.
+constexpr int kMaxDecimals = 6;
+constexpr double kDecimalScale = 1e6;
+constexpr double kMinFewDecimals = 1e-3;
+constexpr double kMaxFewDecimals = 1e9; // keeps the millionths below 2^50
+
+// Writes \a value, which is not a whole number, when it has at most kMaxDecimals decimals and lies within the bounds above;
+// gives null otherwise, having written nothing.
+char *writeFewDecimals(char *out, double value)
+{
+    const double magnitude = std::fabs(value);
+    if (magnitude < kMinFewDecimals || magnitude >= kMaxFewDecimals)
+        return nullptr;
+    const double scaled = magnitude * kDecimalScale;
+    const double millionths = std::nearbyint(scaled);
+    // The product lies within a few units of its last place of a whole number when the value
+    // has one; almost no other does, and they are refused here without a division.
+    if (std::fabs(scaled - millionths) > scaled * 0x1p-50 || millionths / kDecimalScale != magnitude)
+        return nullptr;
+    auto fraction = uint64_t(millionths);
+    const uint64_t whole = fraction / uint64_t(kDecimalScale);
+    fraction %= uint64_t(kDecimalScale);
+    char *at = out;
+    if (value < 0)
+        *at++ = '-';
+    at = std::to_chars(at, at + kShortestNumberMaxChars, whole).ptr;
+    *at++ = '.';
+    int decimals = kMaxDecimals;
+    while (fraction % 10 == 0) {
+        fraction /= 10;
+        --decimals;
+    }
+    for (int d = decimals - 1; d >= 0; --d) {
+        at[d] = char('0' + fraction % 10);
+        fraction /= 10;
+    }
+    return at + decimals;
+}
+
 } // namespace
 
 char *writeShortestNumber(char *out, double value)
@@ -56,6 +100,8 @@ char *writeShortestNumber(char *out, double value)
     const auto whole = int64_t(value);
     if (double(whole) == value)
         return writeWholeNumber(out, whole);
+    if (char *end = writeFewDecimals(out, value))
+        return end;
     // std::to_chars' own choice of form is the tables' rule here: the shorter of the plain
     // and exponent forms of the shortest digits, a tie going to the plain one.
     return std::to_chars(out, out + kShortestNumberMaxChars, value).ptr;
