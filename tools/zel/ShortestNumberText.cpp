@@ -61,12 +61,15 @@ char *writeFewDecimals(char *out, double value)
     if (magnitude < kMinFewDecimals || magnitude >= kMaxFewDecimals)
         return nullptr;
     const double scaled = magnitude * kDecimalScale;
-    const double millionths = std::nearbyint(scaled);
+    // Rounded by a conversion rather than std::nearbyint, a library call on most processors:
+    // a product close enough to half a millionth to round either way is refused below anyway.
+    const auto rounded = uint64_t(scaled + 0.5);
+    const double millionths = double(rounded);
     // The product lies within a few units of its last place of a whole number when the value
     // has one; almost no other does, and they are refused here without a division.
     if (std::fabs(scaled - millionths) > scaled * 0x1p-50 || millionths / kDecimalScale != magnitude)
         return nullptr;
-    auto fraction = uint64_t(millionths);
+    uint64_t fraction = rounded;
     const uint64_t whole = fraction / uint64_t(kDecimalScale);
     fraction %= uint64_t(kDecimalScale);
     char *at = out;
