@@ -10,8 +10,7 @@ namespace zel {
 namespace {
 
 // Below 2^53 every whole number is a double of its own, so its exact digits are its
-// shortest digits with the trailing zeros written out: the plain form std::to_chars chooses
-// is the tables' own text. From 2^53 on the two differ (see writeShortestNumberLaidOut).
+// shortest digits with the trailing zeros written out. From 2^53 on the two differ.
 constexpr double kExactWholeLimit = 9007199254740992.0;
 
 // A whole number below 2^53 in magnitude, other than zero: its digits, or the exponent form
@@ -63,13 +62,14 @@ char *writeFewDecimals(char *out, double value)
     const double scaled = magnitude * kDecimalScale;
     // Rounded by a conversion rather than std::nearbyint, a library call on most processors:
     // a product close enough to half a millionth to round either way is refused below anyway.
-    const auto rounded = uint64_t(scaled + 0.5);
-    const double millionths = double(rounded);
+    // Signed: one instruction each way, where unsigned conversions take several.
+    const auto rounded = int64_t(scaled + 0.5);
+    const auto millionths = double(rounded);
     // The product lies within a few units of its last place of a whole number when the value
     // has one; almost no other does, and they are refused here without a division.
     if (std::fabs(scaled - millionths) > scaled * 0x1p-50 || millionths / kDecimalScale != magnitude)
         return nullptr;
-    uint64_t fraction = rounded;
+    auto fraction = uint64_t(rounded);
     const uint64_t whole = fraction / uint64_t(kDecimalScale);
     fraction %= uint64_t(kDecimalScale);
     char *at = out;
@@ -98,16 +98,14 @@ char *writeShortestNumber(char *out, double value)
         *out = '0';
         return out + 1;
     }
-    if (std::fabs(value) >= kExactWholeLimit)
-        return writeShortestNumberLaidOut(out, value);
-    const auto whole = int64_t(value);
-    if (double(whole) == value)
-        return writeWholeNumber(out, whole);
-    if (char *end = writeFewDecimals(out, value))
-        return end;
-    // std::to_chars' own choice of form is the tables' rule here: the shorter of the plain
-    // and exponent forms of the shortest digits, a tie going to the plain one.
-    return std::to_chars(out, out + kShortestNumberMaxChars, value).ptr;
+    if (std::fabs(value) < kExactWholeLimit) {
+        const auto whole = int64_t(value);
+        if (double(whole) == value)
+            return writeWholeNumber(out, whole);
+        if (char *end = writeFewDecimals(out, value))
+            return end;
+    }
+    return writeShortestNumberLaidOut(out, value);
 }
 
 char *writeShortestNumberLaidOut(char *out, double value)
@@ -116,10 +114,10 @@ char *writeShortestNumberLaidOut(char *out, double value)
         *out = '0';
         return out + 1;
     }
-    // The shortest digits come in exponent form ("-1.25e+02"); the plain form is laid out
-    // from it in place. std::to_chars' own choice of form would spell a whole number beyond
-    // 2^53 with its exact digits (1742267765724840960) rather than with the shortest ones
-    // padded with zeros.
+    // The shortest digits come in exponent form ("-1.25e+02"), which std::to_chars writes
+    // fastest (its own choice of form costs a tenth more); the plain form is laid out from it
+    // in place. That choice would also spell a whole number beyond 2^53 with its exact digits
+    // (1742267765724840960) rather than with the shortest ones padded with zeros.
     char *end
         = std::to_chars(out, out + kShortestNumberMaxChars, value, std::chars_format::scientific)
               .ptr;

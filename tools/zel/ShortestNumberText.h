@@ -14,13 +14,13 @@ constexpr int kShortestNumberMaxChars = 24;
 /// whole number padded after those digits ("1152921504606847000" for 2^60); zero is "0"
 /// whatever its sign.
 ///
-/// Whole numbers below 2^53 and the numbers between them take quicker paths than
+/// Whole numbers below 2^53 and numbers of a few decimals take quicker paths than
 /// writeShortestNumberLaidOut, which gives the same text for every value.
 char *writeShortestNumber(char *out, double value);
 
 /// writeShortestNumber's text for any finite \a value, laid out from the exponent form of the
-/// shortest digits: the path it takes from 2^53 on, where std::to_chars' plain form would
-/// write the exact digits of a whole number.
+/// shortest digits: the path writeShortestNumber takes for the numbers its quicker paths
+/// leave.
 char *writeShortestNumberLaidOut(char *out, double value);
 
 } // namespace zel
