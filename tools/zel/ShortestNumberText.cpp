@@ -52,8 +52,8 @@ constexpr double kDecimalScale = 1e6;
 constexpr double kMinFewDecimals = 1e-3;
 constexpr double kMaxFewDecimals = 1e9; // keeps the millionths below 2^50
 
-// Writes \a value, which is not a whole number, when it has at most kMaxDecimals decimals and lies within the bounds above;
-// gives null otherwise, having written nothing.
+// Writes \a value, which is not a whole number, when it has at most kMaxDecimals decimals and
+// lies within the bounds above; gives null otherwise, having written nothing.
 char *writeFewDecimals(char *out, double value)
 {
     const double magnitude = std::fabs(value);
@@ -67,7 +67,8 @@ char *writeFewDecimals(char *out, double value)
     const auto millionths = double(rounded);
     // The product lies within a few units of its last place of a whole number when the value
     // has one; almost no other does, and they are refused here without a division.
-    if (std::fabs(scaled - millionths) > scaled * 0x1p-50 || millionths / kDecimalScale != magnitude)
+    if (std::fabs(scaled - millionths) > scaled * 0x1p-50
+        || millionths / kDecimalScale != magnitude)
         return nullptr;
     auto fraction = uint64_t(rounded);
     const uint64_t whole = fraction / uint64_t(kDecimalScale);
