@@ -27,6 +27,9 @@ constexpr int kRandomChars = 6;
 constexpr time_t kStaleSeconds = 60;
 // Temporaries of older versions carry no lock, so only long-abandoned ones are removed.
 constexpr time_t kLegacyStaleSeconds = 3600;
+// Written data is handed to the disk in pieces this large as it comes, so that the disk
+// works while the writer makes the rest and commit()'s sync waits for the last piece only.
+constexpr off_t kWritebackBytes = off_t(8) << 20;
 
 QByteArray nativePath(const QString &path)
 {
@@ -175,6 +178,13 @@ void AtomicFile::write(QByteArrayView bytes)
         }
         data += n;
         left -= n;
+        m_written += n;
+    }
+    if (m_written - m_writebackStart >= kWritebackBytes) {
+        // Only a start: commit()'s fsync is what makes the data durable and reports any error.
+        ::sync_file_range(m_fd, m_writebackStart, m_written - m_writebackStart,
+            SYNC_FILE_RANGE_WRITE);
+        m_writebackStart = m_written;
     }
 }
 

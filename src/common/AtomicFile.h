@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <initializer_list>
+#include <sys/types.h>
 
 namespace zel {
 
@@ -47,7 +48,8 @@ public:
     /// Path of the temporary file, for writers that open it themselves (SQLite).
     const QString &temporaryPath() const { return m_temporary; }
 
-    /// Appends bytes to the temporary file; throws FileError on any failure.
+    /// Appends bytes to the temporary file, starting the disk on them every few megabytes;
+    /// throws FileError on any failure.
     void write(QByteArrayView bytes);
     /// Syncs the temporary, gives it the target's permissions (or the usual ones for a new
     /// file), renames it to the target and syncs the folder. Throws FileExistsError when
@@ -77,6 +79,8 @@ private:
     QString m_temporary;
     Placement m_placement;
     int m_fd = -1;
+    off_t m_written = 0; // bytes write() has written
+    off_t m_writebackStart = 0; // where the data not yet handed to the disk starts
     bool m_committed = false;
 };
 

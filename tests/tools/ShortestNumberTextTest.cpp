@@ -14,11 +14,13 @@ using namespace zel;
 
 namespace {
 
-std::string shortest(double value)
+using Writer = char *(*)(char *, double);
+
+std::string shortest(double value, Writer write = writeShortestNumber)
 {
     char text[kShortestNumberMaxChars + 8];
     std::memset(text, '#', sizeof text);
-    char *end = writeShortestNumber(text, value);
+    char *end = write(text, value);
     EXPECT_LE(end - text, kShortestNumberMaxChars);
     EXPECT_EQ(text[kShortestNumberMaxChars], '#') << "wrote past its room";
     return std::string(text, end);
@@ -42,8 +44,22 @@ TEST(ShortestNumberTextTest, SpellsEachFormAsTheTablesOwnNumberText)
         { 10000, "10000" }, // a tie of lengths goes to the plain form
         { 100000, "1e+05" },
         { 123456, "123456" },
+        { -1200000, "-1200000" },
+        { 1.2e7, "1.2e+07" },
+        { -3e15, "-3e+15" },
         { 1e16, "1e+16" },
+        { 9007199254740991.0, "9007199254740991" },
+        { -9007199254740990.0, "-9007199254740990" },
+        { 4503599627370495.5, "4503599627370495.5" },
         { 0.001, "0.001" },
+        { -0.05, "-0.05" },
+        { 83.456, "83.456" },
+        { 0.0015, "0.0015" },
+        { 0.000999, "0.000999" },
+        { 123.000001, "123.000001" },
+        { 123.0000001, "123.0000001" },
+        { 999999999.999999, "999999999.999999" },
+        { 1000000000.5, "1000000000.5" },
         { 0.0001, "1e-04" },
         { 0.00012, "0.00012" },
         { 1.5e-5, "1.5e-05" },
@@ -57,11 +73,15 @@ TEST(ShortestNumberTextTest, SpellsEachFormAsTheTablesOwnNumberText)
         { -std::numeric_limits<double>::min(), "-2.2250738585072014e-308" },
         { std::numeric_limits<double>::max(), "1.7976931348623157e+308" },
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
         EXPECT_EQ(shortest(c.value), c.text) << std::hexfloat << c.value;
+        EXPECT_EQ(shortest(c.value, writeShortestNumberLaidOut), c.text)
+            << std::hexfloat << c.value;
+    }
 }
 
-// Every finite double is written as textFromNumber writes it, and reads back as itself.
+// Every finite double is written as textFromNumber writes it, by the quick paths and the
+// laid-out one alike, and reads back as itself.
 TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValues)
 {
     std::mt19937_64 random(20260501);
@@ -80,8 +100,27 @@ TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValue
         std::memcpy(&value, &subnormalBits, sizeof value);
         values.push_back(value);
     }
-    for (int i = -20000; i <= 20000; ++i)
+    for (int i = -20000; i <= 20000; ++i) {
         values.push_back(i);
+        values.push_back(i / 100.0); // few decimals, as most hand-made columns hold
+        values.push_back(i / 1000.0);
+    }
+    for (double power = 1; power <= 1e18; power *= 10) { // powers of 10 this small are exact
+        for (const double digits : { 1, 7, 12, 105, 999, 123456 }) {
+            values.push_back(digits * power);
+            values.push_back(-digits * power);
+        }
+    }
+    for (int64_t whole = (int64_t(1) << 53) - 8; whole <= (int64_t(1) << 53) + 8; ++whole) {
+        values.push_back(double(whole));
+        values.push_back(-double(whole));
+    }
+    for (int i = 0; i < 100000; ++i) { // up to 7 decimals, of every size up to 2^50
+        const double scale = std::pow(10.0, double(random() % 8));
+        values.push_back(double(int64_t(random() >> (14 + random() % 50))) / scale);
+    }
+    for (int i = 0; i < 100000; ++i) // whole numbers of every size up to 2^63
+        values.push_back(double(int64_t(random() >> (random() % 64))));
     for (int e = -330; e <= 310; ++e) {
         for (const char *mantissa : { "1", "5", "123", "9.5", "4.9406564584124654" }) {
             const double value
@@ -103,7 +142,8 @@ TEST(ShortestNumberTextTest, MatchesTheTablesNumberTextAndReadsBackOverManyValue
             continue;
         const std::string text = shortest(value);
         const double back = std::strtod(text.c_str(), nullptr);
-        if (text != textFromNumber(value).toStdString() || back != value) {
+        if (text != textFromNumber(value).toStdString() || back != value
+            || text != shortest(value, writeShortestNumberLaidOut)) {
             ADD_FAILURE() << std::hexfloat << value << " written " << text << ", expected "
                           << textFromNumber(value).toStdString();
             if (++mismatches == 10)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/RowBitmap.h"
 #include "tools/zel/OrderedBlockWorkers.h"
 
 #include <QByteArray>
@@ -50,6 +51,9 @@ private:
         const ColumnStore *store;
         const void *values; // the typed values of the number kinds, else null
         size_t valueBytes; // the size of one of them
+        const RowBitmap *empties; // null when the column has no empty cell
+
+        bool isEmpty(size_t row) const { return empties && empties->test(row); }
     };
     class BlockText;
     struct RowBlock;
