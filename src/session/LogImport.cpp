@@ -31,6 +31,39 @@ double numberOrZero(float value)
     return std::isnan(value) ? 0.0 : double(value);
 }
 
+// Rows whose maths channels are computed together: enough to run each formula's code over
+// many rows at once, few enough that the cells read are still in the cache.
+constexpr int kMathsBlockRows = 4096;
+
+// The import's table takes the maths channels a block of rows at a time while it is filled;
+// they are computed row by row again once it ends, however it ends.
+class MathsInColumns
+{
+public:
+    explicit MathsInColumns(TKRO_Data &data)
+        : m_data(data)
+    {
+        m_data.setMathsInColumns(true);
+    }
+    ~MathsInColumns() { m_data.setMathsInColumns(false); }
+    MathsInColumns(const MathsInColumns &) = delete;
+    MathsInColumns &operator=(const MathsInColumns &) = delete;
+
+    /// Computes the rows of the table stored since the last call or restart.
+    void compute(RecordTable &table)
+    {
+        const int rows = table.rowCount();
+        m_data.computeMathsColumns(table, m_computed, rows - m_computed);
+        m_computed = rows;
+    }
+    /// The table was closed and opened again: its rows start from the first.
+    void restart() { m_computed = 0; }
+
+private:
+    TKRO_Data &m_data;
+    int m_computed = 0;
+};
+
 } // namespace
 
 LogImport::LogImport(TKRO_Data &data, ImportObserver &observer)
@@ -198,6 +231,7 @@ void LogImport::fill(TLogFile &log)
     table.close();
     table.open();
     const ControlsDisabled suspended(table);
+    MathsInColumns maths(m_data);
 
     const qint64 length = log.header().LogRecordLength;
     const qint64 records = length > 0 && log.LogSize() > sizeof(TDataDictionary)
@@ -261,8 +295,11 @@ void LogImport::fill(TLogFile &log)
         const bool splitHere = reading - 1 == qint64(kSplitRecords) * part;
         if (splitHere || reading % kCancelCheckRecords == 0)
             stopIfCancelled(table);
+        if (splitHere || table.rowCount() % kMathsBlockRows == 0)
+            maths.compute(table);
         if (splitHere) {
             savePart(table, log.LogFileName(), part);
+            maths.restart();
             table.open();
             // The next part holds at most kSplitRecords records and its header row.
             table.reserveRows(int(std::min<qint64>(records - reading, kSplitRecords)) + 1);
@@ -272,6 +309,7 @@ void LogImport::fill(TLogFile &log)
         }
     }
     stopIfCancelled(table);
+    maths.compute(table);
     if (part > 1) {
         savePart(table, log.LogFileName(), part);
         m_observer.showMessage(
