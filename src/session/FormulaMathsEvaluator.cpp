@@ -215,14 +215,22 @@ void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringLis
     }
     std::vector<unsigned char> failed(size_t(std::max(count, 0)));
     channel.columns->run(inputs, count, results, failed.data());
+    // Rows that ran are counted in bulk, up to each failed row, which is then counted as
+    // the compiled formula runs it.
     const qint64 work = channel.columns->workPerRow();
+    qint64 ran = 0;
+    const auto countRan = [&] {
+        channel.rows += ran;
+        channel.work += ran * work;
+        ran = 0;
+    };
     std::vector<double> row;
     for (int r = 0; r < count; ++r) {
         if (!failed[size_t(r)]) {
-            ++channel.rows;
-            channel.work += work;
+            ++ran;
             continue;
         }
+        countRan();
         // The compiled formula says why the row failed, and counts it.
         row.assign(vals.begin(), vals.end());
         for (const int i : channel.columns->variables()) {
@@ -235,6 +243,7 @@ void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringLis
             results[r] = 0.0;
         }
     }
+    countRan();
 }
 
 void FormulaMathsEvaluator::stop(Channel &channel, const QString &message)

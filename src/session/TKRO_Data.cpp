@@ -331,9 +331,12 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
             [](const HookInput &input) { return input.real; })
         && std::all_of(FHookOutputs.begin(), FHookOutputs.end(),
             [](const HookOutput &output) { return output.var < 0; });
-    for (HookOutput &output : FHookOutputs)
+    FHookRunsRows = false;
+    for (HookOutput &output : FHookOutputs) {
         output.inColumns = columnsPossible && output.real
             && FMaths_->computesColumns(output.channel, Num(), Fvars);
+        FHookRunsRows = FHookRunsRows || !output.inColumns;
+    }
     FHookTable = &table;
     FHookColumnCount = table.columnCount();
 }
@@ -344,6 +347,8 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
         return;
     if (FHookTable != &table || FHookColumnCount != table.columnCount())
         resolveHookColumns(table);
+    if (!FHookRunsRows)
+        return;
     for (const HookInput &input : FHookInputs)
         Fvals[input.var] = input.real ? table.realCell(input.column) : input.cell.asReal();
     for (HookOutput &output : FHookOutputs) {

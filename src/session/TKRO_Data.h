@@ -216,6 +216,7 @@ private:
     int FHookColumnCount = -1;
     std::vector<HookInput> FHookInputs; // the columns some formula reads
     std::vector<HookOutput> FHookOutputs; // the definitions computed, in order
+    bool FHookRunsRows = false; // some definition is computed row by row
 
     QString FProgramDataFolder;
     QString FCardIDFile;
