@@ -331,7 +331,7 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
             [](const HookInput &input) { return input.real; })
         && std::all_of(FHookOutputs.begin(), FHookOutputs.end(),
             [](const HookOutput &output) { return output.var < 0; });
-    FHookRunsRows = false;
+    FHookRunsRows = !FMathsInColumns;
     for (HookOutput &output : FHookOutputs) {
         output.inColumns = columnsPossible && output.real
             && FMaths_->computesColumns(output.channel, Num(), Fvars);
@@ -394,6 +394,10 @@ void TKRO_Data::computeMathsColumns(RecordTable &table, int first, int count)
         for (int r = 0; r < count; ++r)
             table.setRealAt(output.column, first + r, results[size_t(r)]);
     }
+    // The variables hold the last row's values, as the hook leaves them (a formula tested
+    // afterwards starts from them).
+    for (const HookInput &input : FHookInputs)
+        Fvals[input.var] = table.reals(input.column)[size_t(first + count - 1)];
 }
 
 bool TKRO_Data::LocateCardID(const QString &cardID)

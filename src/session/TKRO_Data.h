@@ -216,7 +216,9 @@ private:
     int FHookColumnCount = -1;
     std::vector<HookInput> FHookInputs; // the columns some formula reads
     std::vector<HookOutput> FHookOutputs; // the definitions computed, in order
-    bool FHookRunsRows = false; // some definition is computed row by row
+    // The hook has work per row: some definition is computed row by row, or (columns not
+    // in use) the variables follow every row stored.
+    bool FHookRunsRows = false;
 
     QString FProgramDataFolder;
     QString FCardIDFile;

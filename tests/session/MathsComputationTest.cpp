@@ -357,6 +357,7 @@ struct ComputedTable
     std::vector<std::vector<double>> cells; // per maths channel, per row
     QStringList summary;
     std::vector<bool> inColumns; // per maths channel
+    std::vector<double> vals; // the variables afterwards
 };
 
 ComputedTable compute(const QString &folder, const QStringList &variables,
@@ -401,6 +402,7 @@ ComputedTable compute(const QString &folder, const QStringList &variables,
             result.cells.back().push_back(table.numberAt(2 + i, row));
     }
     result.summary = data.FormulaMaths().failureSummary();
+    result.vals = data.vals();
     return result;
 }
 
@@ -440,6 +442,7 @@ TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputat
                     << "M" << i << " row " << row;
         }
         EXPECT_EQ(columns.summary, rows.summary);
+        EXPECT_EQ(columns.vals, rows.vals);
         EXPECT_FALSE(rows.summary.isEmpty());
     }
 }
