@@ -73,8 +73,7 @@ double binary(Fast fast, double l, double r)
 
 // Applies op to every row of a block; a row where it raises is marked and gets 0, so that
 // the rows after it go on.
-template <typename Op>
-void eachRow(int count, double *target, unsigned char *failed, Op op)
+template <typename Op> void eachRow(int count, double *target, unsigned char *failed, Op op)
 {
     for (int row = 0; row < count; ++row) {
         try {
@@ -92,6 +91,37 @@ void binaryRows(int count, double *left, const double *right, unsigned char *fai
     eachRow(count, left, failed, [&](int row) { return binary(fast, left[row], right[row]); });
 }
 
+// The block loop of a two-operand instruction.
+ColumnProgram::BinaryRows binaryRowsOf(Fast fast)
+{
+    switch (fast) {
+    case Fast::Add:
+        return binaryRows<Fast::Add>;
+    case Fast::Subtract:
+        return binaryRows<Fast::Subtract>;
+    case Fast::Multiply:
+        return binaryRows<Fast::Multiply>;
+    case Fast::Divide:
+        return binaryRows<Fast::Divide>;
+    case Fast::Power:
+        return binaryRows<Fast::Power>;
+    case Fast::Less:
+        return binaryRows<Fast::Less>;
+    case Fast::LessOrEqual:
+        return binaryRows<Fast::LessOrEqual>;
+    case Fast::Greater:
+        return binaryRows<Fast::Greater>;
+    case Fast::GreaterOrEqual:
+        return binaryRows<Fast::GreaterOrEqual>;
+    case Fast::Equal:
+        return binaryRows<Fast::Equal>;
+    case Fast::NotEqual:
+        return binaryRows<Fast::NotEqual>;
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 std::optional<ColumnProgram> ColumnProgram::from(TTalFormula &f)
@@ -106,7 +136,7 @@ std::optional<ColumnProgram> ColumnProgram::from(TTalFormula &f)
         ++work;
         if (ins.fast == Fast::Return)
             break;
-        Step step{ins.fast, ins.index, ins.number, nullptr};
+        Step step { ins.fast, ins.index, ins.number, nullptr, binaryRowsOf(ins.fast) };
         if (ins.fast == Fast::CallUserFunction) {
             step.function = f.NumericFunction(ins.index, ins.count);
             step.index = ins.count;
@@ -136,8 +166,8 @@ std::optional<ColumnProgram> ColumnProgram::from(TTalFormula &f)
     return program;
 }
 
-void ColumnProgram::run(const std::vector<Input> &inputs, int count, double *results,
-    unsigned char *failed) const
+void ColumnProgram::run(
+    const std::vector<Input> &inputs, int count, double *results, unsigned char *failed) const
 {
     std::fill(failed, failed + count, 0);
     auto stack = std::make_unique<std::array<Slot, kMaxDepth>>();
@@ -186,21 +216,7 @@ void ColumnProgram::runBlock(const std::vector<Input> &inputs, int first, int co
             --top;
             double *left = stack[size_t(top - 1)].data();
             const double *right = stack[size_t(top)].data();
-            switch (step.fast) {
-            case Fast::Add: binaryRows<Fast::Add>(count, left, right, marks); break;
-            case Fast::Subtract: binaryRows<Fast::Subtract>(count, left, right, marks); break;
-            case Fast::Multiply: binaryRows<Fast::Multiply>(count, left, right, marks); break;
-            case Fast::Divide: binaryRows<Fast::Divide>(count, left, right, marks); break;
-            case Fast::Power: binaryRows<Fast::Power>(count, left, right, marks); break;
-            case Fast::Less: binaryRows<Fast::Less>(count, left, right, marks); break;
-            case Fast::LessOrEqual: binaryRows<Fast::LessOrEqual>(count, left, right, marks); break;
-            case Fast::Greater: binaryRows<Fast::Greater>(count, left, right, marks); break;
-            case Fast::GreaterOrEqual:
-                binaryRows<Fast::GreaterOrEqual>(count, left, right, marks);
-                break;
-            case Fast::Equal: binaryRows<Fast::Equal>(count, left, right, marks); break;
-            default: binaryRows<Fast::NotEqual>(count, left, right, marks); break;
-            }
+            step.binary(count, left, right, marks);
             break;
         }
         }

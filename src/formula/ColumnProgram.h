@@ -42,8 +42,13 @@ public:
     /// Runs the code for \a count rows: inputs[i] gives variable i (for every index in
     /// variables()). results[row] gets the result, failed[row] 1 where the component would
     /// raise (results[row] is then 0) and 0 elsewhere.
-    void run(const std::vector<Input> &inputs, int count, double *results,
-        unsigned char *failed) const;
+    void run(
+        const std::vector<Input> &inputs, int count, double *results, unsigned char *failed) const;
+
+    /// Applies a two-operand instruction to a block: left[row] op right[row] into left[row],
+    /// marking the rows where it raises.
+    using BinaryRows
+        = void (*)(int count, double *left, const double *right, unsigned char *failed);
 
 private:
     struct Step
@@ -52,6 +57,7 @@ private:
         quint16 index; // variable, or argument count of a function
         double number;
         pnumericfunction function;
+        BinaryRows binary; // set for the two-operand instructions
     };
     static constexpr int kBlock = 256;
     static constexpr int kMaxDepth = 16;

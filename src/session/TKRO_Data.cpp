@@ -390,7 +390,8 @@ void TKRO_Data::computeMathsColumns(RecordTable &table, int first, int count)
         if (!output.inColumns)
             continue;
         results.resize(size_t(count));
-        FMaths_->evaluateColumns(output.channel, Num(), Fvars, columns, Fvals, count, results.data());
+        FMaths_->evaluateColumns(
+            output.channel, Num(), Fvars, columns, Fvals, count, results.data());
         for (int r = 0; r < count; ++r)
             table.setRealAt(output.column, first + r, results[size_t(r)]);
     }
