@@ -41,12 +41,12 @@ constexpr int kMathsBlockRows = 4096;
 class MathsInColumns
 {
 public:
-    explicit MathsInColumns(TKRO_Data &data)
+    MathsInColumns(TKRO_Data &data, const RecordTable &table)
         : m_data(data)
     {
-        m_data.setMathsInColumns(true);
+        m_data.setMathsInColumns(&table);
     }
-    ~MathsInColumns() { m_data.setMathsInColumns(false); }
+    ~MathsInColumns() { m_data.setMathsInColumns(nullptr); }
     MathsInColumns(const MathsInColumns &) = delete;
     MathsInColumns &operator=(const MathsInColumns &) = delete;
 
@@ -232,7 +232,7 @@ void LogImport::fill(TLogFile &log)
     table.close();
     table.open();
     const ControlsDisabled suspended(table);
-    MathsInColumns maths(m_data);
+    MathsInColumns maths(m_data, table);
 
     const qint64 length = log.header().LogRecordLength;
     const qint64 records = length > 0 && log.LogSize() > sizeof(TDataDictionary)

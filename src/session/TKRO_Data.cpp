@@ -275,9 +275,9 @@ void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
     FHookTable = nullptr;
 }
 
-void TKRO_Data::setMathsInColumns(bool on)
+void TKRO_Data::setMathsInColumns(const RecordTable *table)
 {
-    FMathsInColumns = on;
+    FMathsInColumns = table;
     FHookTable = nullptr;
 }
 
@@ -326,12 +326,13 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
     }
     // A block of rows is computed from the stored cells, so every cell a formula reads must
     // hold the row's value as a number, and no result may feed a variable.
-    const bool columnsPossible = FMathsInColumns
+    const bool inColumns = FMathsInColumns == &table;
+    const bool columnsPossible = inColumns
         && std::all_of(FHookInputs.begin(), FHookInputs.end(),
             [](const HookInput &input) { return input.real; })
         && std::all_of(FHookOutputs.begin(), FHookOutputs.end(),
             [](const HookOutput &output) { return output.var < 0; });
-    FHookRunsRows = !FMathsInColumns;
+    FHookRunsRows = !inColumns;
     for (HookOutput &output : FHookOutputs) {
         output.inColumns = columnsPossible && output.real
             && FMaths_->computesColumns(output.channel, Num(), Fvars);

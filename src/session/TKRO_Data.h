@@ -121,11 +121,12 @@ public:
     /// Definitions that the import gave no column of their own (their name belongs to a
     /// logged column); the hook never computes them, so logged data is never overwritten.
     void setSkippedMathsChannels(const QStringList &names);
-    /// While on, the store hook leaves to computeMathsColumns the definitions that can be
-    /// computed a block of rows at a time (MathsEvaluator::computesColumns) into real
-    /// columns, when every variable comes from a real column or stays constant; it
-    /// computes the others as before. An import turns it on while it fills a table.
-    void setMathsInColumns(bool on);
+    /// For \a table (none when null), the store hook leaves to computeMathsColumns the
+    /// definitions that can be computed a block of rows at a time
+    /// (MathsEvaluator::computesColumns) into real columns, when every variable comes from
+    /// a real column or stays constant; it computes the others as before. An import sets
+    /// its table while it fills it.
+    void setMathsInColumns(const RecordTable *table);
     /// Computes the definitions the hook left, for \a count stored rows of \a table from
     /// row \a first, as the hook would have stored them row by row.
     void computeMathsColumns(RecordTable &table, int first, int count);
@@ -191,7 +192,7 @@ private:
     std::vector<double> Fvals;
     MathsEvaluator *FMaths_ = nullptr;
     QStringList FSkippedMaths;
-    bool FMathsInColumns = false;
+    const RecordTable *FMathsInColumns = nullptr;
 
     // The store hook's cells, valid for one table layout. Real columns, the usual kind,
     // are read and written directly; any other goes through its Field and its conversions.

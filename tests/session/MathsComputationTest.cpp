@@ -379,7 +379,7 @@ ComputedTable compute(const QString &folder, const QStringList &variables,
     table.open();
     data.setMaths(&data.FormulaMaths());
     data.PrepareComputation({ "RPM", "Speed" });
-    data.setMathsInColumns(inColumns);
+    data.setMathsInColumns(inColumns ? &table : nullptr);
     // More rows than one block of the column program, with failing rows across blocks.
     const int rows = 700;
     for (int row = 0; row < rows; ++row) {
