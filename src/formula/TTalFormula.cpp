@@ -365,10 +365,15 @@ qsizetype TTalFormula::liveTextChars()
 
 inline bool TTalFormula::callsNumeric(const FormulaCode::Instruction &ins) const
 {
-    if (ins.index >= userfunc.size())
-        return false;
-    const FTableItem &fun = *userfunc[ins.index];
-    return fun.numeric && ins.count == fun.paramcount;
+    return NumericFunction(ins.index, ins.count) != nullptr;
+}
+
+pnumericfunction TTalFormula::NumericFunction(int index, int count) const
+{
+    if (index < 0 || size_t(index) >= userfunc.size())
+        return nullptr;
+    const FTableItem &fun = *userfunc[size_t(index)];
+    return fun.numeric && count == fun.paramcount ? fun.numeric : nullptr;
 }
 
 void TTalFormula::Execute(const FormulaCode &code)

@@ -124,6 +124,11 @@ public:
     /// After Compile: the formula reaches variables by name at run time, so running it may
     /// change any of them (without, its variables keep the values they were given).
     bool reachesVariablesByName() const { return fvarsbyname; }
+    /// After Compile: the main formula's code, decoded as it runs.
+    const FormulaCode &Code() const { return formula.program; }
+    /// The numbers-only form of host function \a index when called with \a count
+    /// arguments, as the run loop calls it; null when it has none for that count.
+    pnumericfunction NumericFunction(int index, int count) const;
     /// Compile then ComputeN.
     double ComputeStrN(const QString &instr, int num, const QStringList &vars, TCalcArray *vals);
     /// Compile then Compute.

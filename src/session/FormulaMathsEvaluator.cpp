@@ -1,11 +1,14 @@
 #include "session/FormulaMathsEvaluator.h"
 
 #include "formula/ApplicationFunctions.h"
+#include "formula/ColumnProgram.h"
 #include "formula/FormulaException.h"
 #include "formula/TTalFormula.h"
 #include "logger/TMathsChannels.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 
 namespace zel {
 
@@ -22,6 +25,7 @@ struct FormulaMathsEvaluator::Channel
     qint64 work = 0; // work units of all of them
     qint64 stoppedAt = 0; // the row that stopped the channel, from 1; 0 while it runs
     QString stopMessage;
+    std::optional<ColumnProgram> columns; // set when the formula can run a block at a time
 };
 
 FormulaMathsEvaluator::FormulaMathsEvaluator(
@@ -54,9 +58,28 @@ void FormulaMathsEvaluator::configure(TTalFormula &f)
     registerApplicationFunctions(f);
 }
 
+namespace {
+
+// A channel that can never be stopped runs a block at a time: its rows' work stays within
+// both bounds. Its program may read only variables the rows hand over.
+std::optional<ColumnProgram> columnProgram(TTalFormula &f, const std::vector<int> &handedOver)
+{
+    std::optional<ColumnProgram> program = ColumnProgram::from(f);
+    if (!program || program->workPerRow() > FormulaMathsEvaluator::kWorkPerRow)
+        return std::nullopt;
+    for (const int i : program->variables()) {
+        if (std::find(handedOver.begin(), handedOver.end(), i) == handedOver.end())
+            return std::nullopt;
+    }
+    return program;
+}
+
+} // namespace
+
 void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
 {
     m_compiled.clear();
+    m_assigning = false;
     m_vars = vars;
     m_num = num;
     for (int i = 0; i < m_channels.RecordCount(); ++i) {
@@ -85,6 +108,8 @@ void FormulaMathsEvaluator::compile(int num, const QStringList &vars)
                     channel.usedVariables.push_back(i);
             }
             channel.assigns = f->reachesVariablesByName();
+            m_assigning = m_assigning || channel.assigns;
+            channel.columns = columnProgram(*f, channel.usedVariables);
             channel.formula = std::move(f);
         } catch (const std::exception &e) {
             channel.compileError = QString::fromUtf8(e.what()).simplified();
@@ -165,6 +190,60 @@ double FormulaMathsEvaluator::evaluate(
             channel.work += channel.formula->WorkUsed();
         throw;
     }
+}
+
+bool FormulaMathsEvaluator::computesColumns(int index, int num, const QStringList &vars)
+{
+    compileIfNew(num, vars);
+    const Channel &channel = m_compiled.at(size_t(index));
+    return !m_assigning && channel.columns && channel.stoppedAt == 0;
+}
+
+void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringList &vars,
+    const std::vector<const double *> &columns, const std::vector<double> &vals, int count,
+    double *results)
+{
+    if (!computesColumns(index, num, vars)) {
+        MathsEvaluator::evaluateColumns(index, num, vars, columns, vals, count, results);
+        return;
+    }
+    Channel &channel = m_compiled[size_t(index)];
+    std::vector<ColumnProgram::Input> inputs(channel.formula->Variables().size());
+    for (const int i : channel.columns->variables()) {
+        const size_t v = size_t(i);
+        inputs[v] = {v < columns.size() ? columns[v] : nullptr, v < vals.size() ? vals[v] : 0.0};
+    }
+    std::vector<unsigned char> failed(size_t(std::max(count, 0)));
+    channel.columns->run(inputs, count, results, failed.data());
+    // Rows that ran are counted in bulk, up to each failed row, which is then counted as
+    // the compiled formula runs it.
+    const qint64 work = channel.columns->workPerRow();
+    qint64 ran = 0;
+    const auto countRan = [&] {
+        channel.rows += ran;
+        channel.work += ran * work;
+        ran = 0;
+    };
+    std::vector<double> row;
+    for (int r = 0; r < count; ++r) {
+        if (!failed[size_t(r)]) {
+            ++ran;
+            continue;
+        }
+        countRan();
+        // The compiled formula says why the row failed, and counts it.
+        row.assign(vals.begin(), vals.end());
+        for (const int i : channel.columns->variables()) {
+            if (inputs[size_t(i)].values)
+                row[size_t(i)] = inputs[size_t(i)].values[r];
+        }
+        try {
+            results[r] = evaluate(index, num, vars, row);
+        } catch (...) {
+            results[r] = 0.0;
+        }
+    }
+    countRan();
 }
 
 void FormulaMathsEvaluator::stop(Channel &channel, const QString &message)

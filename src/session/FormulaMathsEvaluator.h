@@ -45,6 +45,14 @@ public:
     double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;
+    /// Channels whose code runs straight through on numbers (ColumnProgram) qualify,
+    /// unless some channel assigns variables.
+    bool computesColumns(int index, int num, const QStringList &vars) override;
+    /// Runs a qualifying channel's program over the rows; a row where it fails runs again
+    /// on the compiled formula, which counts the failure and its message.
+    void evaluateColumns(int index, int num, const QStringList &vars,
+        const std::vector<const double *> &columns, const std::vector<double> &vals, int count,
+        double *results) override;
 
     /// One line per channel that failed in some rows since the last compilation:
     /// "N rows of <channel> failed: <first message>", or for a stopped channel
@@ -70,6 +78,7 @@ private:
     std::vector<Channel> m_compiled;
     QStringList m_vars; // the list compiled for; shares the caller's data while unchanged
     int m_num = -1;
+    bool m_assigning = false; // some channel's formula may change variables
 };
 
 } // namespace zel

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace zel {
 
@@ -30,6 +31,39 @@ double numberOrZero(float value)
 {
     return std::isnan(value) ? 0.0 : double(value);
 }
+
+// Rows whose maths channels are computed together: enough to run each formula's code over
+// many rows at once, few enough that the cells read are still in the cache.
+constexpr int kMathsBlockRows = 4096;
+
+// The import's table takes the maths channels a block of rows at a time while it is filled;
+// they are computed row by row again once it ends, however it ends.
+class MathsInColumns
+{
+public:
+    MathsInColumns(TKRO_Data &data, const RecordTable &table)
+        : m_data(data)
+    {
+        m_data.setMathsInColumns(&table);
+    }
+    ~MathsInColumns() { m_data.setMathsInColumns(nullptr); }
+    MathsInColumns(const MathsInColumns &) = delete;
+    MathsInColumns &operator=(const MathsInColumns &) = delete;
+
+    /// Computes the rows of the table stored since the last call or restart.
+    void compute(RecordTable &table)
+    {
+        // Rows are taken before computing, so a failure part-way never counts them twice.
+        const int first = std::exchange(m_computed, table.rowCount());
+        m_data.computeMathsColumns(table, first, m_computed - first);
+    }
+    /// The table was closed and opened again: its rows start from the first.
+    void restart() { m_computed = 0; }
+
+private:
+    TKRO_Data &m_data;
+    int m_computed = 0;
+};
 
 } // namespace
 
@@ -198,6 +232,7 @@ void LogImport::fill(TLogFile &log)
     table.close();
     table.open();
     const ControlsDisabled suspended(table);
+    MathsInColumns maths(m_data, table);
 
     const qint64 length = log.header().LogRecordLength;
     const qint64 records = length > 0 && log.LogSize() > sizeof(TDataDictionary)
@@ -231,47 +266,58 @@ void LogImport::fill(TLogFile &log)
 
     int part = 1;
     qint64 reading = 0;
-    for (log.First(); !log.EOL(); log.ReadLogRecord()) {
-        const TLogRecord &r = log.record();
-        ++reading;
-        cells[C::GPSLat] = r.GPSLat;
-        cells[C::GPSLong] = r.GPSLong;
-        cells[C::GPSAlt] = r.GPSAlt;
-        cells[C::Lap_Marker] = r.LapMarker;
-        cells[C::Sector_Marker] = r.LapMarker == 1 ? 1 : r.SectorMarker;
-        cells[C::Lap_Counter] = r.LapCounter;
-        cells[C::Lap_Number] = r.LapNumber;
-        cells[C::Lap_Time] = r.LapTime;
-        cells[C::Lap_Running_Time] = r.LapRunningTime;
-        cells[C::Lap_Difference] = r.LapDifference;
-        cells[C::Sector_Number] = r.SectorNumber;
-        cells[C::Sector_Time] = r.SectorTime;
-        cells[C::Sector_Running_Time] = r.SectorRunningTime;
-        cells[C::Sector_Difference] = r.SectorDifference;
-        cells[C::Track_Time] = r.TrackTime;
-        cells[C::ReadingID] = double(reading);
-        cells[C::LapID] = r.LapID;
-        cells[C::GPS_Lap_Distance] = numberOrZero(r.LapDistance);
-        cells[C::GPSSpeed] = numberOrZero(r.GPSSpeed);
-        for (const auto &[position, column] : channels)
-            cells[size_t(column)] = numberOrZero(r.ChannelData[position]);
-        table.AppendNumbers(cells.data(), present.data());
-        m_observer.advanceProgress();
+    // Rows stored before a failure keep their maths cells, as the row-by-row hook gave them.
+    try {
+        for (log.First(); !log.EOL(); log.ReadLogRecord()) {
+            const TLogRecord &r = log.record();
+            ++reading;
+            cells[C::GPSLat] = r.GPSLat;
+            cells[C::GPSLong] = r.GPSLong;
+            cells[C::GPSAlt] = r.GPSAlt;
+            cells[C::Lap_Marker] = r.LapMarker;
+            cells[C::Sector_Marker] = r.LapMarker == 1 ? 1 : r.SectorMarker;
+            cells[C::Lap_Counter] = r.LapCounter;
+            cells[C::Lap_Number] = r.LapNumber;
+            cells[C::Lap_Time] = r.LapTime;
+            cells[C::Lap_Running_Time] = r.LapRunningTime;
+            cells[C::Lap_Difference] = r.LapDifference;
+            cells[C::Sector_Number] = r.SectorNumber;
+            cells[C::Sector_Time] = r.SectorTime;
+            cells[C::Sector_Running_Time] = r.SectorRunningTime;
+            cells[C::Sector_Difference] = r.SectorDifference;
+            cells[C::Track_Time] = r.TrackTime;
+            cells[C::ReadingID] = double(reading);
+            cells[C::LapID] = r.LapID;
+            cells[C::GPS_Lap_Distance] = numberOrZero(r.LapDistance);
+            cells[C::GPSSpeed] = numberOrZero(r.GPSSpeed);
+            for (const auto &[position, column] : channels)
+                cells[size_t(column)] = numberOrZero(r.ChannelData[position]);
+            table.AppendNumbers(cells.data(), present.data());
+            m_observer.advanceProgress();
 
-        const bool splitHere = reading - 1 == qint64(kSplitRecords) * part;
-        if (splitHere || reading % kCancelCheckRecords == 0)
-            stopIfCancelled(table);
-        if (splitHere) {
-            savePart(table, log.LogFileName(), part);
-            table.open();
-            // The next part holds at most kSplitRecords records and its header row.
-            table.reserveRows(int(std::min<qint64>(records - reading, kSplitRecords)) + 1);
-            appendHeaderRow(table);
-            m_observer.showStatus(QStringLiteral("Split number %1 saved.").arg(part));
-            ++part;
+            const bool splitHere = reading - 1 == qint64(kSplitRecords) * part;
+            if (splitHere || reading % kCancelCheckRecords == 0)
+                stopIfCancelled(table);
+            if (splitHere || table.rowCount() % kMathsBlockRows == 0)
+                maths.compute(table);
+            if (splitHere) {
+                savePart(table, log.LogFileName(), part);
+                maths.restart();
+                table.open();
+                // The next part holds at most kSplitRecords records and its header row.
+                table.reserveRows(int(std::min<qint64>(records - reading, kSplitRecords)) + 1);
+                appendHeaderRow(table);
+                m_observer.showStatus(QStringLiteral("Split number %1 saved.").arg(part));
+                ++part;
+            }
         }
+    } catch (...) {
+        if (table.isOpen())
+            maths.compute(table);
+        throw;
     }
     stopIfCancelled(table);
+    maths.compute(table);
     if (part > 1) {
         savePart(table, log.LogFileName(), part);
         m_observer.showMessage(

@@ -27,6 +27,37 @@ public:
     }
     virtual double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals)
         = 0;
+    /// True when definition \a index may be computed for many rows at once by
+    /// evaluateColumns: it changes no variable and no definition changes variables by name,
+    /// so each row's result depends on that row's values alone.
+    virtual bool computesColumns(int index, int num, const QStringList &vars)
+    {
+        Q_UNUSED(index);
+        Q_UNUSED(num);
+        Q_UNUSED(vars);
+        return false;
+    }
+    /// Computes definition \a index for \a count rows, in order, as evaluate would one row
+    /// after the other: variable i of row r is columns[i][r] where columns[i] is set, else
+    /// vals[i]. results[r] gets the row's result, or 0 where it failed (counted as evaluate
+    /// counts failures).
+    virtual void evaluateColumns(int index, int num, const QStringList &vars,
+        const std::vector<const double *> &columns, const std::vector<double> &vals, int count,
+        double *results)
+    {
+        std::vector<double> row = vals;
+        for (int r = 0; r < count; ++r) {
+            for (size_t i = 0; i < columns.size() && i < row.size(); ++i) {
+                if (columns[i])
+                    row[i] = columns[i][r];
+            }
+            try {
+                results[r] = evaluate(index, num, vars, row);
+            } catch (...) {
+                results[r] = 0.0;
+            }
+        }
+    }
 };
 
 } // namespace zel

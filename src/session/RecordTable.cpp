@@ -501,7 +501,7 @@ void RecordTable::AppendNumbers(const double *numbers, const unsigned char *pres
             if (present[i])
                 m_data.columns[i].appendNumberFast(numbers[i]);
             else
-                m_data.columns[i].appendEmpty();
+                m_data.columns[i].appendEmptyFast();
         }
     } catch (...) {
         for (ColumnStore &column : m_data.columns)

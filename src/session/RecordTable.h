@@ -181,6 +181,14 @@ public:
         m_data.columns[size_t(column)].setRealAt(size_t(m_editRow), value);
     }
 
+    /// Stores \a value in real or date-time column \a column of stored row \a row, as
+    /// setRealCell does in the row being edited, for a caller that fills a column after its
+    /// rows were stored. No index may order by the column: its order is not updated.
+    void setRealAt(int column, int row, double value)
+    {
+        m_data.columns[size_t(column)].setRealAt(size_t(row), value);
+    }
+
     // Searching
 
     /// Moves to the first row of the view whose columns equal \a values; false when none.

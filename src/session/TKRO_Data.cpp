@@ -275,6 +275,12 @@ void TKRO_Data::setSkippedMathsChannels(const QStringList &names)
     FHookTable = nullptr;
 }
 
+void TKRO_Data::setMathsInColumns(const RecordTable *table)
+{
+    FMathsInColumns = table;
+    FHookTable = nullptr;
+}
+
 namespace {
 
 bool holdsReals(const RecordTable &table, int column)
@@ -316,7 +322,21 @@ void TKRO_Data::resolveHookColumns(RecordTable &table)
                 var = i;
         }
         FHookOutputs.push_back(
-            { int(d), column, holdsReals(table, column), table.field(column), var });
+            { int(d), column, holdsReals(table, column), table.field(column), var, false });
+    }
+    // A block of rows is computed from the stored cells, so every cell a formula reads must
+    // hold the row's value as a number, and no result may feed a variable.
+    const bool inColumns = FMathsInColumns == &table;
+    const bool columnsPossible = inColumns
+        && std::all_of(FHookInputs.begin(), FHookInputs.end(),
+            [](const HookInput &input) { return input.real; })
+        && std::all_of(FHookOutputs.begin(), FHookOutputs.end(),
+            [](const HookOutput &output) { return output.var < 0; });
+    FHookRunsRows = !inColumns;
+    for (HookOutput &output : FHookOutputs) {
+        output.inColumns = columnsPossible && output.real
+            && FMaths_->computesColumns(output.channel, Num(), Fvars);
+        FHookRunsRows = FHookRunsRows || !output.inColumns;
     }
     FHookTable = &table;
     FHookColumnCount = table.columnCount();
@@ -328,9 +348,13 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
         return;
     if (FHookTable != &table || FHookColumnCount != table.columnCount())
         resolveHookColumns(table);
+    if (!FHookRunsRows)
+        return;
     for (const HookInput &input : FHookInputs)
         Fvals[input.var] = input.real ? table.realCell(input.column) : input.cell.asReal();
     for (HookOutput &output : FHookOutputs) {
+        if (output.inColumns)
+            continue;
         double result;
         try {
             result = FMaths_->evaluate(output.channel, Num(), Fvars, Fvals);
@@ -351,6 +375,31 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
         if (output.var >= 0)
             Fvals[size_t(output.var)] = result;
     }
+}
+
+void TKRO_Data::computeMathsColumns(RecordTable &table, int first, int count)
+{
+    if (Num() <= 0 || count <= 0)
+        return;
+    if (FHookTable != &table || FHookColumnCount != table.columnCount())
+        resolveHookColumns(table);
+    std::vector<const double *> columns(size_t(Num()), nullptr);
+    for (const HookInput &input : FHookInputs)
+        columns[input.var] = table.reals(input.column).data() + first;
+    std::vector<double> results;
+    for (const HookOutput &output : FHookOutputs) {
+        if (!output.inColumns)
+            continue;
+        results.resize(size_t(count));
+        FMaths_->evaluateColumns(
+            output.channel, Num(), Fvars, columns, Fvals, count, results.data());
+        for (int r = 0; r < count; ++r)
+            table.setRealAt(output.column, first + r, results[size_t(r)]);
+    }
+    // The variables hold the last row's values, as the hook leaves them (a formula tested
+    // afterwards starts from them).
+    for (const HookInput &input : FHookInputs)
+        Fvals[input.var] = table.reals(input.column)[size_t(first + count - 1)];
 }
 
 bool TKRO_Data::LocateCardID(const QString &cardID)

@@ -121,6 +121,15 @@ public:
     /// Definitions that the import gave no column of their own (their name belongs to a
     /// logged column); the hook never computes them, so logged data is never overwritten.
     void setSkippedMathsChannels(const QStringList &names);
+    /// For \a table (none when null), the store hook leaves to computeMathsColumns the
+    /// definitions that can be computed a block of rows at a time
+    /// (MathsEvaluator::computesColumns) into real columns, when every variable comes from
+    /// a real column or stays constant; it computes the others as before. An import sets
+    /// its table while it fills it.
+    void setMathsInColumns(const RecordTable *table);
+    /// Computes the definitions the hook left, for \a count stored rows of \a table from
+    /// row \a first, as the hook would have stored them row by row.
+    void computeMathsColumns(RecordTable &table, int first, int count);
 
     /// The program's Data folder chosen by DataModuleCreate.
     QString ProgramDataFolder() const { return FProgramDataFolder; }
@@ -183,6 +192,7 @@ private:
     std::vector<double> Fvals;
     MathsEvaluator *FMaths_ = nullptr;
     QStringList FSkippedMaths;
+    const RecordTable *FMathsInColumns = nullptr;
 
     // The store hook's cells, valid for one table layout. Real columns, the usual kind,
     // are read and written directly; any other goes through its Field and its conversions.
@@ -201,11 +211,15 @@ private:
                    // variable reads the cell back
         Field cell;
         int var; // the variable that takes the result, or -1
+        bool inColumns; // left to computeMathsColumns
     };
     const RecordTable *FHookTable = nullptr;
     int FHookColumnCount = -1;
     std::vector<HookInput> FHookInputs; // the columns some formula reads
     std::vector<HookOutput> FHookOutputs; // the definitions computed, in order
+    // The hook has work per row: some definition is computed row by row, or (columns not
+    // in use) the variables follow every row stored.
+    bool FHookRunsRows = false;
 
     QString FProgramDataFolder;
     QString FCardIDFile;

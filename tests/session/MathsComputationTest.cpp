@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -345,4 +346,103 @@ TEST_F(MathsComputationTest, LoadAddAndDeleteRefreshTheListsOfEveryOpenWindow)
     maths.SaveMathsTables();
     maths.LoadMathsTables(); // one refresh per record loaded (the variable), one for the load
     EXPECT_EQ(refreshes, 5);
+}
+
+namespace {
+
+// One import's maths computation over a table of RPM and Speed: row by row in the store
+// hook, or (inColumns) left to computeMathsColumns in two uneven blocks.
+struct ComputedTable
+{
+    std::vector<std::vector<double>> cells; // per maths channel, per row
+    QStringList summary;
+    std::vector<bool> inColumns; // per maths channel
+    std::vector<double> vals; // the variables afterwards
+};
+
+ComputedTable compute(const QString &folder, const QStringList &variables,
+    const QStringList &formulas, bool inColumns)
+{
+    TKRO_Data data;
+    TMathsChannels &maths = data.MathsChannels1();
+    maths.setMathsFileName(folder + (inColumns ? "/Columns.prm" : "/Rows.prm"));
+    maths.CreateMathsTables();
+    for (const QString &variable : variables)
+        maths.AddVariable(variable, 0, 2);
+    for (int i = 0; i < formulas.size(); ++i)
+        maths.AddFormula(QString("M%1").arg(i), formulas[i]);
+    RecordTable &table = data.LogDataTable();
+    table.addColumn("RPM", ColumnType::Real);
+    table.addColumn("Speed", ColumnType::Real);
+    for (int i = 0; i < formulas.size(); ++i)
+        table.addColumn(QString("M%1").arg(i), ColumnType::Real);
+    table.open();
+    data.setMaths(&data.FormulaMaths());
+    data.PrepareComputation({ "RPM", "Speed" });
+    data.setMathsInColumns(inColumns ? &table : nullptr);
+    // More rows than one block of the column program, with failing rows across blocks.
+    const int rows = 700;
+    for (int row = 0; row < rows; ++row) {
+        table.Append();
+        table.field(0).setReal(row % 97 == 0 ? 0 : row * 7.25);
+        table.field(1).setReal(row % 50 - 20);
+        table.Post();
+    }
+    ComputedTable result;
+    for (int i = 0; i < formulas.size(); ++i)
+        result.inColumns.push_back(
+            inColumns && data.FormulaMaths().computesColumns(i, data.Num(), data.vars()));
+    if (inColumns) {
+        data.computeMathsColumns(table, 0, 301);
+        data.computeMathsColumns(table, 301, rows - 301);
+    }
+    for (int i = 0; i < formulas.size(); ++i) {
+        result.cells.emplace_back();
+        for (int row = 0; row < rows; ++row)
+            result.cells.back().push_back(table.numberAt(2 + i, row));
+    }
+    result.summary = data.FormulaMaths().failureSummary();
+    result.vals = data.vals();
+    return result;
+}
+
+} // namespace
+
+// Straight numeric channels computed a block at a time store what the row-by-row hook
+// stores, and fail in the same rows with the same messages; channels that jump, assign or
+// read another's result keep the row-by-row path.
+TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputation)
+{
+    struct Case
+    {
+        QStringList variables;
+        QStringList formulas;
+        std::vector<bool> inColumns;
+    };
+    const Case cases[] = {
+        { { "Mass" },
+            { "RPM / Speed", "RPMToRadians(RPM) * Mass - 1", "Speed ^ -1 + (RPM > Speed) + 0",
+                "PowerToTorque(RPM, Speed)", "-(RPM * 1E300) * 1E300", "RPM / 3 <> Speed",
+                "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF" },
+            { true, true, true, true, true, true, false } },
+        // An assignment may change any variable in any row: nothing runs in columns.
+        { { "Count" }, { "RPM / Speed + Count", "INC('Count')" }, { false, false } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.formulas.join(" ; ").toStdString());
+        const ComputedTable rows = compute(m_dir.path(), c.variables, c.formulas, false);
+        const ComputedTable columns = compute(m_dir.path(), c.variables, c.formulas, true);
+        EXPECT_EQ(columns.inColumns, c.inColumns);
+        ASSERT_EQ(columns.cells.size(), rows.cells.size());
+        for (size_t i = 0; i < rows.cells.size(); ++i) {
+            ASSERT_EQ(columns.cells[i].size(), rows.cells[i].size());
+            for (size_t row = 0; row < rows.cells[i].size(); ++row)
+                EXPECT_EQ(std::memcmp(&columns.cells[i][row], &rows.cells[i][row], sizeof(double)),
+                    0)
+                    << "M" << i << " row " << row;
+        }
+        EXPECT_EQ(columns.summary, rows.summary);
+        EXPECT_EQ(columns.vals, rows.vals);
+        EXPECT_FALSE(rows.summary.isEmpty());
+    }
 }
