@@ -283,6 +283,17 @@ void ColumnStore::appendNumber(double value)
     m_empties.pushBack(false);
 }
 
+void ColumnStore::appendNumbers(const double *values, size_t count)
+{
+    if (m_def.type == ColumnType::Real || m_def.type == ColumnType::DateTime) {
+        m_reals.append(values, count);
+        m_empties.append(count, false);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i)
+        appendNumber(values[i]);
+}
+
 void ColumnStore::truncate(size_t rows)
 {
     if (rows >= rowCount())
