@@ -225,14 +225,17 @@ void LogImport::fill(TLogFile &log)
         if (m_positionColumn[size_t(p)] >= 0)
             present[size_t(m_positionColumn[size_t(p)])] = 1;
     }
+    // A record's cells lie one column apart; a cache line more than a power of two apart
+    // keeps them from crowding the same few cache sets.
+    constexpr size_t kColumnStride = kCancelCheckRecords + 64 / sizeof(double);
     std::vector<double> block(
-        size_t(std::count(present.begin(), present.end(), 1)) * kCancelCheckRecords);
+        size_t(std::count(present.begin(), present.end(), 1)) * kColumnStride);
     std::vector<double *> cells(size_t(columns), nullptr);
     double *next = block.data();
     for (int column = 0; column < columns; ++column) {
         if (present[size_t(column)]) {
             cells[size_t(column)] = next;
-            next += kCancelCheckRecords;
+            next += kColumnStride;
         }
     }
     std::fill_n(cells[C::RecordType], kCancelCheckRecords, double(C::kDataRow));
