@@ -77,17 +77,18 @@ private:
     sqlite3_blob *m_blob = nullptr;
 };
 
-// Page cache for a save: room for the overflow pages of the largest column beside SQLite's
-// default, so that a column's zero blob is still cached when it is filled in; bounded, as a
-// larger column is only slower to fill, not wrong.
+// Page cache for a save: the overflow pages of the largest column and a few pages of room,
+// so that a column's zero blob is still cached when it is filled in. No more: every cached
+// page is first-touched memory. Bounded, as a larger column is only slower to fill, not
+// wrong.
 int64_t saveCacheKiB(const TableData &data)
 {
-    constexpr int64_t kDefaultKiB = 2000;
+    constexpr int64_t kRoomKiB = 512;
     constexpr int64_t kMaxKiB = 64 * 1024;
     size_t largest = 0;
     for (const ColumnStore &column : data.columns)
         largest = std::max(largest, column.fixedData() ? column.fixedDataSize() : 0);
-    return std::min(kMaxKiB, kDefaultKiB + int64_t(largest / 1024));
+    return std::min(kMaxKiB, kRoomKiB + int64_t(largest / 1024));
 }
 
 void writeDatabase(const QString &fileName, const QString &context, const TableData &data)
