@@ -77,10 +77,10 @@ private:
     sqlite3_blob *m_blob = nullptr;
 };
 
-// Page cache for a save: the overflow pages of the largest column and a few pages of room,
-// so that a column's zero blob is still cached when it is filled in. No more: every cached
-// page is first-touched memory. Bounded, as a larger column is only slower to fill, not
-// wrong.
+// Page cache for a save: the overflow pages of the largest fixed-width column (the text
+// columns of a session are smaller) and a few pages of room, so that a column's zero blob is
+// still cached when it is filled in. No more: every cached page is first-touched memory.
+// Bounded, as a larger column is only slower to fill, not wrong.
 int64_t saveCacheKiB(const TableData &data)
 {
     constexpr int64_t kRoomKiB = 512;
