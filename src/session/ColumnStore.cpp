@@ -283,6 +283,33 @@ void ColumnStore::appendNumber(double value)
     m_empties.pushBack(false);
 }
 
+void ColumnStore::appendNumbers(const double *values, size_t count)
+{
+    if (m_def.type == ColumnType::Real || m_def.type == ColumnType::DateTime) {
+        m_reals.append(values, count);
+        m_empties.append(count, false);
+        return;
+    }
+    if (m_def.type == ColumnType::Integer) {
+        // The whole run is converted before any of it is marked, so that a failing value
+        // leaves exactly the rows before it.
+        size_t done = 0;
+        for (; done < count; ++done) {
+            const double whole = std::nearbyint(values[done]);
+            if (!(whole >= std::numeric_limits<int32_t>::min()
+                    && whole <= std::numeric_limits<int32_t>::max()))
+                break;
+            m_integers.push_back(static_cast<int32_t>(whole));
+        }
+        m_empties.append(done, false);
+        if (done < count)
+            appendNumber(values[done]); // reports the value as a single append does
+        return;
+    }
+    for (size_t i = 0; i < count; ++i)
+        appendNumber(values[i]);
+}
+
 void ColumnStore::truncate(size_t rows)
 {
     if (rows >= rowCount())

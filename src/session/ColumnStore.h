@@ -78,6 +78,9 @@ public:
             appendEmpty();
         }
     }
+    /// Appends \a count rows holding \a values, each converted as by appendNumber; on failure
+    /// the rows before the failing value stay appended.
+    void appendNumbers(const double *values, size_t count);
     /// Keeps the first \a rows rows.
     void truncate(size_t rows);
     /// Removes row \a row.

@@ -245,9 +245,10 @@ void LogImport::fill(TLogFile &log)
         m_observer.showMessage(
             QStringLiteral("This log is very large and will be split into sections"));
 
-    // One row of cells, rewritten per record; the cells a data row fills never change.
+    // Records gather column by column between two looks at the cancel button, so that the
+    // table takes each column of a block in one tight loop; the cells a data row fills never
+    // change.
     const int columns = table.columnCount();
-    std::vector<double> cells(size_t(columns), 0.0);
     std::vector<unsigned char> present(size_t(columns), 0);
     for (const C::Column column :
         { C::RecordType, C::GPSLat, C::GPSLong, C::GPSAlt, C::Lap_Marker, C::Sector_Marker,
@@ -255,14 +256,34 @@ void LogImport::fill(TLogFile &log)
             C::Sector_Number, C::Sector_Time, C::Sector_Running_Time, C::Sector_Difference,
             C::Track_Time, C::ReadingID, C::LapID, C::GPS_Lap_Distance, C::GPSSpeed })
         present[column] = 1;
-    std::vector<std::pair<int, int>> channels; // (position, column)
     for (int p = 0; p < m_readablePositions; ++p) {
-        if (m_positionColumn[size_t(p)] >= 0) {
-            channels.emplace_back(p, m_positionColumn[size_t(p)]);
+        if (m_positionColumn[size_t(p)] >= 0)
             present[size_t(m_positionColumn[size_t(p)])] = 1;
+    }
+    // A record's cells lie one column apart; a cache line more than a power of two apart
+    // keeps them from crowding the same few cache sets.
+    constexpr size_t kColumnStride = kCancelCheckRecords + 64 / sizeof(double);
+    std::vector<double> block(
+        size_t(std::count(present.begin(), present.end(), 1)) * kColumnStride);
+    std::vector<double *> cells(size_t(columns), nullptr);
+    double *next = block.data();
+    for (int column = 0; column < columns; ++column) {
+        if (present[size_t(column)]) {
+            cells[size_t(column)] = next;
+            next += kColumnStride;
         }
     }
-    cells[C::RecordType] = C::kDataRow;
+    std::fill_n(cells[C::RecordType], kCancelCheckRecords, double(C::kDataRow));
+    std::vector<std::pair<int, double *>> channels; // (position, column values)
+    for (int p = 0; p < m_readablePositions; ++p) {
+        if (m_positionColumn[size_t(p)] >= 0)
+            channels.emplace_back(p, cells[size_t(m_positionColumn[size_t(p)])]);
+    }
+    int blockRows = 0;
+    const auto storeBlock = [&] {
+        table.appendNumberColumns(blockRows, cells.data());
+        blockRows = 0;
+    };
 
     int part = 1;
     qint64 reading = 0;
@@ -271,34 +292,38 @@ void LogImport::fill(TLogFile &log)
         for (log.First(); !log.EOL(); log.ReadLogRecord()) {
             const TLogRecord &r = log.record();
             ++reading;
-            cells[C::GPSLat] = r.GPSLat;
-            cells[C::GPSLong] = r.GPSLong;
-            cells[C::GPSAlt] = r.GPSAlt;
-            cells[C::Lap_Marker] = r.LapMarker;
-            cells[C::Sector_Marker] = r.LapMarker == 1 ? 1 : r.SectorMarker;
-            cells[C::Lap_Counter] = r.LapCounter;
-            cells[C::Lap_Number] = r.LapNumber;
-            cells[C::Lap_Time] = r.LapTime;
-            cells[C::Lap_Running_Time] = r.LapRunningTime;
-            cells[C::Lap_Difference] = r.LapDifference;
-            cells[C::Sector_Number] = r.SectorNumber;
-            cells[C::Sector_Time] = r.SectorTime;
-            cells[C::Sector_Running_Time] = r.SectorRunningTime;
-            cells[C::Sector_Difference] = r.SectorDifference;
-            cells[C::Track_Time] = r.TrackTime;
-            cells[C::ReadingID] = double(reading);
-            cells[C::LapID] = r.LapID;
-            cells[C::GPS_Lap_Distance] = numberOrZero(r.LapDistance);
-            cells[C::GPSSpeed] = numberOrZero(r.GPSSpeed);
-            for (const auto &[position, column] : channels)
-                cells[size_t(column)] = numberOrZero(r.ChannelData[position]);
-            table.AppendNumbers(cells.data(), present.data());
+            const size_t k = size_t(blockRows++);
+            cells[C::GPSLat][k] = r.GPSLat;
+            cells[C::GPSLong][k] = r.GPSLong;
+            cells[C::GPSAlt][k] = r.GPSAlt;
+            cells[C::Lap_Marker][k] = r.LapMarker;
+            cells[C::Sector_Marker][k] = r.LapMarker == 1 ? 1 : r.SectorMarker;
+            cells[C::Lap_Counter][k] = r.LapCounter;
+            cells[C::Lap_Number][k] = r.LapNumber;
+            cells[C::Lap_Time][k] = r.LapTime;
+            cells[C::Lap_Running_Time][k] = r.LapRunningTime;
+            cells[C::Lap_Difference][k] = r.LapDifference;
+            cells[C::Sector_Number][k] = r.SectorNumber;
+            cells[C::Sector_Time][k] = r.SectorTime;
+            cells[C::Sector_Running_Time][k] = r.SectorRunningTime;
+            cells[C::Sector_Difference][k] = r.SectorDifference;
+            cells[C::Track_Time][k] = r.TrackTime;
+            cells[C::ReadingID][k] = double(reading);
+            cells[C::LapID][k] = r.LapID;
+            cells[C::GPS_Lap_Distance][k] = numberOrZero(r.LapDistance);
+            cells[C::GPSSpeed][k] = numberOrZero(r.GPSSpeed);
+            for (const auto &[position, values] : channels)
+                values[k] = numberOrZero(r.ChannelData[position]);
             m_observer.advanceProgress();
 
             const bool splitHere = reading - 1 == qint64(kSplitRecords) * part;
-            if (splitHere || reading % kCancelCheckRecords == 0)
+            // Between two looks the block never holds more than kCancelCheckRecords records.
+            if (splitHere || reading % kCancelCheckRecords == 0) {
+                storeBlock();
                 stopIfCancelled(table);
-            if (splitHere || table.rowCount() % kMathsBlockRows == 0)
+            }
+            // Blocks of maths rows end where blocks of records do.
+            if (splitHere || reading % kMathsBlockRows == 0)
                 maths.compute(table);
             if (splitHere) {
                 savePart(table, log.LogFileName(), part);
@@ -316,6 +341,7 @@ void LogImport::fill(TLogFile &log)
             maths.compute(table);
         throw;
     }
+    storeBlock();
     stopIfCancelled(table);
     maths.compute(table);
     if (part > 1) {

@@ -3,6 +3,7 @@
 #include "session/TableFile.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace zel {
 
@@ -514,6 +515,61 @@ void RecordTable::AppendNumbers(const double *numbers, const unsigned char *pres
     Post();
 }
 
+void RecordTable::appendNumberColumns(int rows, const double *const *columns)
+{
+    requireOpen();
+    checkBrowseMode();
+    if (rows <= 0)
+        return;
+    if (m_data.rowCount + size_t(rows) > size_t(std::numeric_limits<int>::max()))
+        throw RecordTableError(QStringLiteral("The table cannot hold more rows"));
+    const size_t first = m_data.rowCount;
+    const auto keepRows = [this](size_t count) {
+        for (ColumnStore &column : m_data.columns)
+            column.truncate(count);
+        m_data.rowCount = count;
+    };
+    try {
+        for (size_t i = 0; i < m_data.columns.size(); ++i) {
+            if (columns[i])
+                m_data.columns[i].appendNumbers(columns[i], size_t(rows));
+            else
+                m_data.columns[i].appendEmpty(size_t(rows));
+        }
+    } catch (...) {
+        keepRows(first);
+        throw;
+    }
+    m_data.rowCount = first + size_t(rows);
+
+    std::exception_ptr refused;
+    if (BeforePost) {
+        for (size_t row = first; row < m_data.rowCount; ++row) {
+            m_editRow = int(row);
+            m_state = State::Insert;
+            try {
+                BeforePost();
+            } catch (...) {
+                refused = std::current_exception();
+                keepRows(row);
+            }
+            m_state = State::Browse;
+            if (refused)
+                break;
+        }
+        m_editRow = -1;
+    }
+    bool shown = false;
+    for (size_t row = first; row < m_data.rowCount; ++row)
+        shown = showInsertedRow(uint32_t(row)) || shown;
+    if (shown) {
+        scrolled();
+        changed();
+    }
+    if (refused)
+        std::rethrow_exception(refused);
+}
+
 void RecordTable::Edit()
 {
     requireOpen();
@@ -552,11 +608,20 @@ void RecordTable::Post()
         return;
     }
     m_state = State::Browse;
-    if (m_filtered && !m_tests.empty() && !passesFilter(row)) {
+    if (!showInsertedRow(row)) {
         // Stored, but hidden by the filter: the cursor stays where it was.
         m_current = m_rowBeforeInsert;
         return;
     }
+    scrolled();
+    changed();
+}
+
+// Puts a newly stored row into the view and the cursor on it, unless the filter hides it.
+bool RecordTable::showInsertedRow(uint32_t row)
+{
+    if (m_filtered && !m_tests.empty() && !passesFilter(row))
+        return false;
     if (!m_viewDirty) {
         // Keys arriving in order (the usual import) extend the view; anything else is sorted
         // once, on the next look at the view.
@@ -569,8 +634,7 @@ void RecordTable::Post()
     }
     m_current = int(row);
     m_eof = m_bof = false;
-    scrolled();
-    changed();
+    return true;
 }
 
 void RecordTable::Cancel()

@@ -133,6 +133,13 @@ public:
     /// gets numbers[i] where present[i] is non-zero and stays empty elsewhere. BeforePost
     /// runs on the filled row. For bulk imports, where it saves a pass over the columns.
     void AppendNumbers(const double *numbers, const unsigned char *present);
+    /// Appends and posts \a rows rows in one step, column by column: column i takes \a rows
+    /// values from columns[i], or stays empty where columns[i] is null; values convert as
+    /// AppendNumbers converts them. BeforePost runs on each row in turn, as Post would; a row
+    /// it refuses is dropped with every row after it, and the rows before it stay posted.
+    /// ViewChanged and AfterScroll come once, for the last row shown. For bulk imports,
+    /// where each column fills in one tight loop.
+    void appendNumberColumns(int rows, const double *const *columns);
     /// Starts editing the current row.
     void Edit();
     /// Stores the inserted or edited row, running BeforePost first.
@@ -255,6 +262,7 @@ private:
     void prepareSave(const QString &path);
     void requireClosed(const char *operation) const;
     void checkBrowseMode();
+    bool showInsertedRow(uint32_t row);
     void resetRows();
     void rebuildNameIndex();
     std::vector<int> resolveFields(const QString &fields) const;

@@ -43,6 +43,12 @@ void SqliteStatement::bindBlob(int index, const void *data, size_t size)
         m_db.fail(QStringLiteral("binding a value"));
 }
 
+void SqliteStatement::bindZeroBlob(int index, size_t size)
+{
+    if (sqlite3_bind_zeroblob64(m_stmt, index, sqlite3_uint64(size)) != SQLITE_OK)
+        m_db.fail(QStringLiteral("binding a value"));
+}
+
 void SqliteStatement::bindNull(int index)
 {
     if (sqlite3_bind_null(m_stmt, index) != SQLITE_OK)

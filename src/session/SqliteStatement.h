@@ -27,6 +27,9 @@ public:
     void bindText(int index, const QString &value);
     /// Binds bytes without copying; they must stay alive until step() has run.
     void bindBlob(int index, const void *data, size_t size);
+    /// Binds a blob of \a size zero bytes, to be filled afterwards through incremental blob
+    /// I/O without SQLite building the whole value in memory first.
+    void bindZeroBlob(int index, size_t size);
     /// Binds NULL.
     void bindNull(int index);
     /// Runs one step: true while a row is available, false when done; throws on error.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <sqlite3.h>
@@ -31,12 +32,73 @@ CREATE TABLE table_indexes(position INTEGER PRIMARY KEY, name TEXT NOT NULL, fie
     throw RecordTableError(QStringLiteral("%1: %2").arg(path, reason));
 }
 
+// Fills the blobs of a row just inserted with zero blobs, from memory the caller keeps:
+// SQLite then copies a column once, into its pages, instead of first assembling the whole
+// row in a buffer of its own.
+class ColumnBlobWriter
+{
+public:
+    ColumnBlobWriter(SqliteDatabase &db, const char *column)
+        : m_db(db)
+        , m_column(column)
+    { }
+    ~ColumnBlobWriter()
+    {
+        if (m_blob)
+            sqlite3_blob_close(m_blob);
+    }
+    ColumnBlobWriter(const ColumnBlobWriter &) = delete;
+    ColumnBlobWriter &operator=(const ColumnBlobWriter &) = delete;
+
+    void write(int64_t row, const void *data, size_t size)
+    {
+        if (size == 0)
+            return;
+        const int rc = m_blob ? sqlite3_blob_reopen(m_blob, row)
+                              : sqlite3_blob_open(m_db.handle(), "main", "table_columns",
+                                  m_column, row, 1, &m_blob);
+        if (rc != SQLITE_OK || size > size_t(INT_MAX)
+            || sqlite3_blob_write(m_blob, data, int(size), 0) != SQLITE_OK)
+            m_db.fail(QStringLiteral("writing column %1").arg(row));
+    }
+
+    /// Releases the blob handle, so that the transaction can commit.
+    void close()
+    {
+        const int rc = m_blob ? sqlite3_blob_close(m_blob) : SQLITE_OK;
+        m_blob = nullptr;
+        if (rc != SQLITE_OK)
+            m_db.fail(QStringLiteral("writing the columns"));
+    }
+
+private:
+    SqliteDatabase &m_db;
+    const char *m_column;
+    sqlite3_blob *m_blob = nullptr;
+};
+
+// Page cache for a save: the overflow pages of the largest fixed-width column (the text
+// columns of a session are smaller) and a few pages of room, so that a column's zero blob is
+// still cached when it is filled in. No more: every cached page is first-touched memory.
+// Bounded, as a larger column is only slower to fill, not wrong.
+int64_t saveCacheKiB(const TableData &data)
+{
+    constexpr int64_t kRoomKiB = 512;
+    constexpr int64_t kMaxKiB = 64 * 1024;
+    size_t largest = 0;
+    for (const ColumnStore &column : data.columns)
+        largest = std::max(largest, column.fixedData() ? column.fixedDataSize() : 0);
+    return std::min(kMaxKiB, kRoomKiB + int64_t(largest / 1024));
+}
+
 void writeDatabase(const QString &fileName, const QString &context, const TableData &data)
 {
     SqliteDatabase db(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, context);
     // The file is private until renamed, so neither a journal nor ordered writes are needed;
     // large pages keep whole-column blobs in few overflow pages.
     db.exec("PRAGMA page_size=65536; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
+    db.exec(QByteArray("PRAGMA cache_size=-" + QByteArray::number(saveCacheKiB(data)))
+                .constData());
     db.exec("PRAGMA user_version=1");
     db.exec("BEGIN");
     db.exec(kSchema);
@@ -53,27 +115,37 @@ void writeDatabase(const QString &fileName, const QString &context, const TableD
         SqliteStatement columns(db,
             "INSERT INTO table_columns(position, name, type, size, data, empties) "
             "VALUES(?, ?, ?, ?, ?, ?)");
+        ColumnBlobWriter values(db, "data");
+        ColumnBlobWriter empties(db, "empties");
         // One buffer serves every variable-width column, so that it is allocated once.
         QByteArray variable;
         for (size_t i = 0; i < data.columns.size(); ++i) {
             const ColumnStore &column = data.columns[i];
+            const void *bytes = column.fixedData();
+            size_t size = column.fixedDataSize();
+            if (!bytes) {
+                column.encodeVariableData(variable);
+                bytes = variable.constData();
+                size = size_t(variable.size());
+            }
+            const bool hasEmpties = column.empties().any();
             columns.bindInt(1, int64_t(i));
             columns.bindText(2, column.name());
             columns.bindText(3, columnTypeName(column.type()));
             columns.bindInt(4, column.def().size);
-            if (column.fixedData()) {
-                columns.bindBlob(5, column.fixedData(), column.fixedDataSize());
-            } else {
-                column.encodeVariableData(variable);
-                columns.bindBlob(5, variable.constData(), size_t(variable.size()));
-            }
-            if (column.empties().any())
-                columns.bindBlob(6, column.empties().bytes(), column.empties().byteCount());
+            columns.bindZeroBlob(5, size);
+            if (hasEmpties)
+                columns.bindZeroBlob(6, column.empties().byteCount());
             else
                 columns.bindNull(6);
             columns.step();
             columns.reset();
+            values.write(int64_t(i), bytes, size);
+            if (hasEmpties)
+                empties.write(int64_t(i), column.empties().bytes(), column.empties().byteCount());
         }
+        values.close();
+        empties.close();
 
         SqliteStatement indexes(
             db, "INSERT INTO table_indexes(position, name, fields) VALUES(?, ?, ?)");

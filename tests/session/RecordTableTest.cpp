@@ -453,6 +453,61 @@ TEST_F(SessionTable, FailingBeforePostKeepsTheRowOpenForCancel)
     EXPECT_EQ(table.recordCount(), 10);
 }
 
+// A block of rows as a bulk import appends it: each column in one go, the hook per row.
+TEST_F(SessionTable, AppendNumberColumnsStoresEachRowAsAppendAndPostWould)
+{
+    table.SortOn("ReadingID");
+    table.BeforePost = [this] {
+        table.fieldByName("Speed").setReal(table.fieldByName("ReadingID").asReal() * 2);
+    };
+    int scrolls = 0;
+    QObject::connect(&table, &RecordTable::AfterScroll, [&scrolls] { ++scrolls; });
+    const double types[] = { 1, 1, 1 };
+    const double laps[] = { 4.5, 5.5, -0.5 }; // rounded half to even, as setReal rounds
+    const double ids[] = { 12, 10, 11 };
+    const double speeds[] = { 0, 0, 0 };
+    const double *const columns[] = { types, laps, ids, nullptr, speeds, nullptr };
+    table.appendNumberColumns(3, columns);
+
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(table.state(), RecordTable::State::Browse);
+    EXPECT_EQ(table.fieldByName("ReadingID").asInteger(), 11); // the last row appended
+    EXPECT_EQ(readings(), std::vector<int>({ 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 }));
+    const int first = 10;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(table.numberAt(1, first + i), std::nearbyint(laps[i]));
+        EXPECT_EQ(table.numberAt(4, first + i), ids[i] * 2);
+        EXPECT_TRUE(table.isNullAt(3, first + i));
+        EXPECT_TRUE(table.isNullAt(5, first + i));
+    }
+}
+
+TEST_F(SessionTable, AppendNumberColumnsKeepsTheRowsBeforeOneRefused)
+{
+    table.setFilter("Lap_Number = 7");
+    table.setFiltered(true);
+    table.BeforePost = [this] {
+        if (table.fieldByName("ReadingID").asInteger() == 12)
+            throw RecordTableError("refused");
+    };
+    const double types[] = { 1, 1, 1, 1 };
+    const double laps[] = { 7, 8, 7, 7 };
+    const double ids[] = { 10, 11, 12, 13 };
+    const double *const columns[] = { types, laps, ids, nullptr, nullptr, nullptr };
+    EXPECT_THROW(table.appendNumberColumns(4, columns), RecordTableError);
+    EXPECT_EQ(table.state(), RecordTable::State::Browse);
+    EXPECT_EQ(table.rowCount(), 12);
+    EXPECT_EQ(readings(), std::vector<int>({ 10 })); // 11 is stored but filtered out
+
+    // A value a column cannot hold stores none of the block.
+    table.BeforePost = nullptr;
+    const double tooLarge[] = { 1, 1e12 };
+    const double *const failing[] = { types, tooLarge, ids, nullptr, nullptr, nullptr };
+    EXPECT_THROW(table.appendNumberColumns(2, failing), RecordTableError);
+    EXPECT_EQ(table.rowCount(), 12);
+    EXPECT_EQ(table.numberAt(1, 11), 8.0);
+}
+
 TEST_F(SessionTable, CancelEditRestoresAndDeleteMovesToTheNextRow)
 {
     table.setRecNo(2);
