@@ -67,17 +67,6 @@ public:
             appendNumber(value);
         }
     }
-    /// appendEmpty of one row, with the commonest empty cell of an import (a real, such as a
-    /// maths channel's before it is computed) appended inline.
-    void appendEmptyFast()
-    {
-        if (m_def.type == ColumnType::Real || m_def.type == ColumnType::DateTime) {
-            m_reals.push_back(0.0);
-            m_empties.pushBack(true);
-        } else {
-            appendEmpty();
-        }
-    }
     /// Appends \a count rows holding \a values, each converted as by appendNumber; on failure
     /// the rows before the failing value stay appended.
     void appendNumbers(const double *values, size_t count);

@@ -502,7 +502,7 @@ void RecordTable::AppendNumbers(const double *numbers, const unsigned char *pres
             if (present[i])
                 m_data.columns[i].appendNumberFast(numbers[i]);
             else
-                m_data.columns[i].appendEmptyFast();
+                m_data.columns[i].appendEmpty();
         }
     } catch (...) {
         for (ColumnStore &column : m_data.columns)

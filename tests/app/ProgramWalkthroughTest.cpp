@@ -2,8 +2,8 @@
 // every window, in the order the windows offer them, answered as a user who says yes and
 // picks a fitting file. The windows must come through it without a crash, and every message
 // they gave is listed for the reader of the test's output.
+#include "../dashmanager/LoggerConfigTesting.h"
 #include "app/ProgramStart.h"
-#include "card/CardDrives.h"
 #include "card/DemoCard.h"
 #include "dashmanager/TfrmLoggerConfig.h"
 #include "track/DemoTrack.h"
@@ -32,19 +32,6 @@
 using namespace zel;
 
 namespace {
-
-class OneCard : public CardDrives
-{
-public:
-    explicit OneCard(QString root)
-        : m_root(std::move(root))
-    { }
-    QStringList roots() const override { return { m_root }; }
-    QString identity(const QString &) const override { return QStringLiteral("demo"); }
-
-private:
-    QString m_root;
-};
 
 // Says yes, keeps what a box proposes, opens the first file under its folders that the
 // dialog's filter takes (each in turn, so that repeated opens see different files) and saves
@@ -255,8 +242,8 @@ protected:
             QStringList { program + "/Data", temp.filePath("raw") }, temp.filePath("saved"));
         started = startProgram(
             program, *user, folderWritable, [this](const QString &path) { documents << path; });
-        drives = std::make_unique<OneCard>(card);
-        started.window->setCardDrives(drives.get());
+        drives.rootList = { card };
+        started.window->setCardDrives(&drives);
         started.window->resize(1200, 800);
         started.window->show();
     }
@@ -291,7 +278,7 @@ protected:
     QString card, program;
     QStringList documents;
     std::unique_ptr<WalkingUser> user;
-    std::unique_ptr<OneCard> drives;
+    FakeCardDrives drives;
     Program started;
 };
 

@@ -129,31 +129,37 @@ CsvTableWriter::CsvTableWriter(const RecordTable &table, unsigned threads)
     m_rowsPerBlock = std::clamp(kBlockBytes / m_rowRoom, size_t(1), kMaxBlockRows);
 }
 
-// Most columns of a session log have no empty cell, and most of their cells are reals: the
-// rows are written with neither looked up for them.
-CsvTableWriter::Column CsvTableWriter::columnOf(const ColumnStore &store)
+CsvTableWriter::Column CsvTableWriter::cellsOf(const ColumnStore &store)
 {
-    const RowBitmap *empties = store.empties().any() ? &store.empties() : nullptr;
     switch (store.type()) {
     case ColumnType::Real:
-        return { CellKind::Real, &store, store.reals().data(), sizeof(double), empties };
+        return { CellKind::Real, &store, store.reals().data(), sizeof(double) };
     case ColumnType::Integer:
-        return { CellKind::Integer, &store, store.integers().data(), sizeof(int32_t), empties };
+        return { CellKind::Integer, &store, store.integers().data(), sizeof(int32_t) };
     case ColumnType::LongWord:
-        return { CellKind::LongWord, &store, store.longWords().data(), sizeof(uint32_t), empties };
+        return { CellKind::LongWord, &store, store.longWords().data(), sizeof(uint32_t) };
     case ColumnType::Boolean:
-        return { CellKind::Boolean, &store, store.booleans().data(), sizeof(uint8_t), empties };
+        return { CellKind::Boolean, &store, store.booleans().data(), sizeof(uint8_t) };
     case ColumnType::DateTime:
     case ColumnType::Date:
-        return { CellKind::Date, &store, nullptr, 0, empties };
+        return { CellKind::Date, &store, nullptr, 0 };
     case ColumnType::Text:
     case ColumnType::Memo:
-        return { CellKind::Text, &store, nullptr, 0, empties };
+        return { CellKind::Text, &store, nullptr, 0 };
     case ColumnType::Blob:
     case ColumnType::Bytes:
         break;
     }
-    return { CellKind::Bytes, &store, nullptr, 0, empties };
+    return { CellKind::Bytes, &store, nullptr, 0 };
+}
+
+// Most columns of a session log have no empty cell, and most of their cells are reals: the
+// rows are written with neither looked up for them.
+CsvTableWriter::Column CsvTableWriter::columnOf(const ColumnStore &store)
+{
+    Column column = cellsOf(store);
+    column.empties = store.empties().any() ? &store.empties() : nullptr;
+    return column;
 }
 
 // A row's cells lie in as many arrays as the table has columns, more than the processor

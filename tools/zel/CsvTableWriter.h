@@ -51,7 +51,7 @@ private:
         const ColumnStore *store;
         const void *values; // the typed values of the number kinds, else null
         size_t valueBytes; // the size of one of them
-        const RowBitmap *empties; // null when the column has no empty cell
+        const RowBitmap *empties = nullptr; // null when the column has no empty cell
 
         bool isEmpty(size_t row) const { return empties && empties->test(row); }
     };
@@ -59,6 +59,8 @@ private:
     struct RowBlock;
 
     static Column columnOf(const ColumnStore &store);
+    /// The column's kind and values, without its empty cells.
+    static Column cellsOf(const ColumnStore &store);
     static void fetchAhead(const Column &column, size_t row);
     static char *writeCell(BlockText &text, char *at, const Column &column, size_t row);
     QByteArray headerLine() const;
