@@ -1,9 +1,11 @@
 #pragma once
 
 // What the import benchmarks share: a session-sized raw log (180,001 records of 47 channels,
-// laps of 900 records with three sectors each) and an observer that shows nothing.
+// laps of 900 records with three sectors each), the maths channels of a typical card and an
+// observer that shows nothing.
 
 #include "logger/RawLogWriter.h"
+#include "logger/TMathsChannels.h"
 #include "session/ImportObserver.h"
 
 #include <QDir>
@@ -58,6 +60,26 @@ inline QString writeSessionRawLog(const QString &folder, int records = kRecords,
     }
     writer.save(file);
     return file;
+}
+
+/// Adds the maths channels of a typical card over the raw log's channels: unit
+/// conversions, the application functions, a ratio that fails where its divisor is 0, and a
+/// comparison.
+inline void addMathsChannels(TMathsChannels &maths)
+{
+    maths.AddVariable(QStringLiteral("Mass"), 0, 650);
+    maths.AddVariable(QStringLiteral("Drag"), 0, 0.35);
+    maths.AddFormula(QStringLiteral("Speed_ms"), QStringLiteral("KPHToMetersPerSecond(Channel_0)"));
+    maths.AddFormula(QStringLiteral("Radians"), QStringLiteral("RPMToRadians(Channel_1 * 100)"));
+    maths.AddFormula(QStringLiteral("Wheel_Power"),
+        QStringLiteral("PowerAtWheels(Mass, Channel_0 / 3.6, Channel_2 / 10)"));
+    maths.AddFormula(
+        QStringLiteral("Air_Power"), QStringLiteral("AirPower(1.2, 1.8, Drag, Channel_0 / 3.6)"));
+    maths.AddFormula(QStringLiteral("Torque"),
+        QStringLiteral("PowerToTorque(Channel_3 * 1000, Channel_1 * 100)"));
+    maths.AddFormula(QStringLiteral("Gear_Ratio"), QStringLiteral("Channel_1 / (Channel_0 - 10)"));
+    maths.AddFormula(QStringLiteral("Temp_F"), QStringLiteral("Channel_4 * 9 / 5 + 32"));
+    maths.AddFormula(QStringLiteral("Hot"), QStringLiteral("(Channel_5 > 10) + 0"));
 }
 
 } // namespace zel::bench

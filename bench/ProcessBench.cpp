@@ -147,6 +147,35 @@ BENCHMARK(BM_ZelImport)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(7);
 
+// A demo card, with the benchmarks' maths channels in its "Maths.prm" or without one.
+QString demoCard(bool withMaths)
+{
+    const QString root
+        = folder() + (withMaths ? QStringLiteral("/card-maths") : QStringLiteral("/card"));
+    if (!QFileInfo::exists(root + QStringLiteral("/Data/Settings.prm"))) {
+        run({ kZel, QStringLiteral("demo"), root });
+        if (withMaths)
+            run({ kHelper, QStringLiteral("maths"), root + QStringLiteral("/Data/Maths.prm") });
+    }
+    return root;
+}
+
+// `zel import --card` of the session-sized raw log with 8 maths channels, against the same
+// import without them: "ratio" is the maths channels' cost.
+void BM_ZelImportWithMaths(benchmark::State &state)
+{
+    const QString raw = rawLog(zel::bench::kRecords);
+    const auto import = [&](bool withMaths) {
+        const QString out = folder()
+            + (withMaths ? QStringLiteral("/maths/run.kro") : QStringLiteral("/plain/run.kro"));
+        QDir().mkpath(QFileInfo(out).absolutePath());
+        return QStringList { kZel, QStringLiteral("import"), raw, QStringLiteral("--card"),
+            demoCard(withMaths), QStringLiteral("-o"), out, QStringLiteral("--overwrite") };
+    };
+    compare(state, import(true), import(false));
+}
+BENCHMARK(BM_ZelImportWithMaths)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+
 void BM_ZelInfo(benchmark::State &state)
 {
     compare(state, { kZel, QStringLiteral("info"), sessionLog() },

@@ -3,6 +3,7 @@
 //                       temporary beside OUT, sync it, rename it over OUT, sync the folder
 //   read FILE           the yardstick of an open: read FILE whole
 //   rawlog RECORDS FILE writes the benchmarks' raw log of RECORDS records as FILE
+//   maths FILE          writes a maths table "Maths.prm" with the benchmarks' maths channels
 //   open FILE           what the main window does to open a session: load the saved table
 //                       and build the session from it (TKROData::OpenLogTable)
 #include "ImportBenchFixture.h"
@@ -65,6 +66,16 @@ bool copy(const char *in, long long bytes, const QString &out)
     return true;
 }
 
+bool writeMaths(const QString &file)
+{
+    zel::TMathsChannels maths;
+    maths.setMathsFileName(file);
+    maths.CreateMathsTables();
+    zel::bench::addMathsChannels(maths);
+    maths.CloseMathsTables();
+    return QFileInfo(file).size() > 0;
+}
+
 bool openSession(const QString &file)
 {
     zel::RecordTable ex;
@@ -98,6 +109,8 @@ int main(int argc, char *argv[])
         ok = !zel::bench::writeSessionRawLog(
             QFileInfo(args[2]).absolutePath(), args[1].toInt(), QFileInfo(args[2]).fileName())
                   .isEmpty();
+    else if (args.size() == 2 && args[0] == QLatin1String("maths"))
+        ok = writeMaths(args[1]);
     else if (args.size() == 2 && args[0] == QLatin1String("open"))
         ok = openSession(args[1]);
     if (!ok)

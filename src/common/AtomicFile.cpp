@@ -188,6 +188,11 @@ void AtomicFile::write(QByteArrayView bytes)
     }
 }
 
+void AtomicFile::startWriteback()
+{
+    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void AtomicFile::commit()
 {
     if (::fsync(m_fd) != 0) {

@@ -51,6 +51,10 @@ public:
     /// Appends bytes to the temporary file, starting the disk on them every few megabytes;
     /// throws FileError on any failure.
     void write(QByteArrayView bytes);
+    /// Starts the disk on everything written to the temporary so far, through any handle
+    /// (SQLite writes it through its own), so that commit() finds less left to sync. Only a
+    /// start: errors are commit()'s to report.
+    void startWriteback();
     /// Syncs the temporary, gives it the target's permissions (or the usual ones for a new
     /// file), renames it to the target and syncs the folder. Throws FileExistsError when
     /// NoReplace finds the name taken: the written temporary is kept, so the caller may

@@ -91,8 +91,15 @@ int64_t saveCacheKiB(const TableData &data)
     return std::min(kMaxKiB, kRoomKiB + int64_t(largest / 1024));
 }
 
-void writeDatabase(const QString &fileName, const QString &context, const TableData &data)
+// Column bytes between two starts of the disk on what a save wrote so far.
+constexpr size_t kWritebackBytes = size_t(8) << 20;
+
+// Writes the table as a new database at \a file's temporary. The disk is started on the
+// file every few megabytes, so that it writes while the later columns are being stored
+// rather than all at once in the final sync.
+void writeDatabase(AtomicFile &file, const QString &context, const TableData &data)
 {
+    const QString &fileName = file.temporaryPath();
     SqliteDatabase db(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, context);
     // The file is private until renamed, so neither a journal nor ordered writes are needed;
     // large pages keep whole-column blobs in few overflow pages.
@@ -119,6 +126,7 @@ void writeDatabase(const QString &fileName, const QString &context, const TableD
         ColumnBlobWriter empties(db, "empties");
         // One buffer serves every variable-width column, so that it is allocated once.
         QByteArray variable;
+        size_t unsynced = 0;
         for (size_t i = 0; i < data.columns.size(); ++i) {
             const ColumnStore &column = data.columns[i];
             const void *bytes = column.fixedData();
@@ -143,6 +151,11 @@ void writeDatabase(const QString &fileName, const QString &context, const TableD
             values.write(int64_t(i), bytes, size);
             if (hasEmpties)
                 empties.write(int64_t(i), column.empties().bytes(), column.empties().byteCount());
+            unsynced += size;
+            if (unsynced >= kWritebackBytes) {
+                file.startWriteback();
+                unsynced = 0;
+            }
         }
         values.close();
         empties.close();
@@ -376,7 +389,7 @@ void TableFile::save(const QString &path, const TableData &data, AtomicFile::Pla
 {
     try {
         AtomicFile file(path, placement);
-        writeDatabase(file.temporaryPath(), QStringLiteral("%1: cannot save").arg(path), data);
+        writeDatabase(file, QStringLiteral("%1: cannot save").arg(path), data);
         file.commit();
     } catch (const FileExistsError &) {
         throw;
@@ -391,7 +404,7 @@ QString TableFile::saveUnderFreeName(
     QString path = nextName();
     try {
         AtomicFile file(path, AtomicFile::Placement::NoReplace);
-        writeDatabase(file.temporaryPath(), QStringLiteral("%1: cannot save").arg(path), data);
+        writeDatabase(file, QStringLiteral("%1: cannot save").arg(path), data);
         // Another writer may take the name between the choice and the rename: the file
         // written stays and goes under the next free name.
         for (int attempt = 0;; ++attempt) {
