@@ -180,17 +180,26 @@ void AtomicFile::write(QByteArrayView bytes)
         left -= n;
         m_written += n;
     }
-    if (m_written - m_writebackStart >= kWritebackBytes) {
-        // Only a start: commit()'s fsync is what makes the data durable and reports any error.
-        ::sync_file_range(m_fd, m_writebackStart, m_written - m_writebackStart,
-            SYNC_FILE_RANGE_WRITE);
-        m_writebackStart = m_written;
-    }
+    startWritebackWhenDue(m_writebackStart);
 }
 
-void AtomicFile::startWriteback()
+void AtomicFile::countWrittenElsewhere(qint64 bytes)
 {
-    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    m_written += bytes;
+    // Where another writer put its bytes is its own affair: the disk is started on the file
+    // as a whole.
+    startWritebackWhenDue(0);
+}
+
+// Starts the disk on the file from \a start to its end once enough has been written since
+// the last start. Only a start: commit()'s fsync is what makes the data durable and reports
+// any error.
+void AtomicFile::startWritebackWhenDue(off_t start)
+{
+    if (m_written - m_writebackStart < kWritebackBytes)
+        return;
+    ::sync_file_range(m_fd, start, 0, SYNC_FILE_RANGE_WRITE);
+    m_writebackStart = m_written;
 }
 
 void AtomicFile::commit()

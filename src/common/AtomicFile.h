@@ -51,10 +51,10 @@ public:
     /// Appends bytes to the temporary file, starting the disk on them every few megabytes;
     /// throws FileError on any failure.
     void write(QByteArrayView bytes);
-    /// Starts the disk on everything written to the temporary so far, through any handle
-    /// (SQLite writes it through its own), so that commit() finds less left to sync. Only a
-    /// start: errors are commit()'s to report.
-    void startWriteback();
+    /// Counts \a bytes that another writer put in the temporary through a handle of its own
+    /// (SQLite), starting the disk on the file every few megabytes as write() does, so that
+    /// commit() finds less left to sync.
+    void countWrittenElsewhere(qint64 bytes);
     /// Syncs the temporary, gives it the target's permissions (or the usual ones for a new
     /// file), renames it to the target and syncs the folder. Throws FileExistsError when
     /// NoReplace finds the name taken: the written temporary is kept, so the caller may
@@ -76,6 +76,7 @@ private:
     [[noreturn]] void fail(const QString &reason, int error) const;
     void place();
     void discard();
+    void startWritebackWhenDue(off_t start);
 
     QString m_target;
     QString m_shownTarget; // as the caller named it, for messages
@@ -83,7 +84,7 @@ private:
     QString m_temporary;
     Placement m_placement;
     int m_fd = -1;
-    off_t m_written = 0; // bytes write() has written
+    off_t m_written = 0; // bytes written, by write() or counted as written elsewhere
     off_t m_writebackStart = 0; // where the data not yet handed to the disk starts
     bool m_committed = false;
 };

@@ -91,12 +91,9 @@ int64_t saveCacheKiB(const TableData &data)
     return std::min(kMaxKiB, kRoomKiB + int64_t(largest / 1024));
 }
 
-// Column bytes between two starts of the disk on what a save wrote so far.
-constexpr size_t kWritebackBytes = size_t(8) << 20;
-
-// Writes the table as a new database at \a file's temporary. The disk is started on the
-// file every few megabytes, so that it writes while the later columns are being stored
-// rather than all at once in the final sync.
+// Writes the table as a new database at \a file's temporary. Each column stored is counted
+// on \a file, which starts the disk on it every few megabytes, so that the disk writes while
+// the later columns are being stored rather than all at once in the final sync.
 void writeDatabase(AtomicFile &file, const QString &context, const TableData &data)
 {
     const QString &fileName = file.temporaryPath();
@@ -126,7 +123,6 @@ void writeDatabase(AtomicFile &file, const QString &context, const TableData &da
         ColumnBlobWriter empties(db, "empties");
         // One buffer serves every variable-width column, so that it is allocated once.
         QByteArray variable;
-        size_t unsynced = 0;
         for (size_t i = 0; i < data.columns.size(); ++i) {
             const ColumnStore &column = data.columns[i];
             const void *bytes = column.fixedData();
@@ -151,11 +147,7 @@ void writeDatabase(AtomicFile &file, const QString &context, const TableData &da
             values.write(int64_t(i), bytes, size);
             if (hasEmpties)
                 empties.write(int64_t(i), column.empties().bytes(), column.empties().byteCount());
-            unsynced += size;
-            if (unsynced >= kWritebackBytes) {
-                file.startWriteback();
-                unsynced = 0;
-            }
+            file.countWrittenElsewhere(qint64(size));
         }
         values.close();
         empties.close();
