@@ -82,4 +82,14 @@ inline void addMathsChannels(TMathsChannels &maths)
     maths.AddFormula(QStringLiteral("Hot"), QStringLiteral("(Channel_5 > 10) + 0"));
 }
 
+/// Adds maths channels that fail in every row: two name channels this log does not have
+/// (a card's maths table written for other settings), two divide by zero.
+inline void addFailingMathsChannels(TMathsChannels &maths)
+{
+    maths.AddFormula(QStringLiteral("Oil_Bar"), QStringLiteral("Oil_Pressure / 14.5"));
+    maths.AddFormula(QStringLiteral("Boost_Bar"), QStringLiteral("Boost / 14.5"));
+    maths.AddFormula(QStringLiteral("Per_Stop"), QStringLiteral("Channel_1 / (Channel_0 * 0)"));
+    maths.AddFormula(QStringLiteral("Per_Zero"), QStringLiteral("Channel_2 / 0"));
+}
+
 } // namespace zel::bench

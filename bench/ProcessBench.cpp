@@ -147,34 +147,56 @@ BENCHMARK(BM_ZelImport)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(7);
 
+// The maths table a demo card gets, if any, written by the helper's command of that name.
+enum class Maths { None, Typical, Failing };
+
 // A demo card, with the benchmarks' maths channels in its "Maths.prm" or without one.
-QString demoCard(bool withMaths)
+QString demoCard(Maths maths)
 {
-    const QString root
-        = folder() + (withMaths ? QStringLiteral("/card-maths") : QStringLiteral("/card"));
+    static const char *const kFolders[] = { "/card", "/card-maths", "/card-failing-maths" };
+    static const char *const kCommands[] = { "", "maths", "failing-maths" };
+    const QString root = folder() + QLatin1String(kFolders[int(maths)]);
     if (!QFileInfo::exists(root + QStringLiteral("/Data/Settings.prm"))) {
         run({ kZel, QStringLiteral("demo"), root });
-        if (withMaths)
-            run({ kHelper, QStringLiteral("maths"), root + QStringLiteral("/Data/Maths.prm") });
+        if (maths != Maths::None)
+            run({ kHelper, QLatin1String(kCommands[int(maths)]),
+                root + QStringLiteral("/Data/Maths.prm") });
     }
     return root;
 }
 
-// `zel import --card` of the session-sized raw log with 8 maths channels, against the same
-// import without them: "ratio" is the maths channels' cost.
-void BM_ZelImportWithMaths(benchmark::State &state)
+// `zel import --card` of the session-sized raw log with the card's maths channels, against
+// the same import without them: "ratio" is the maths channels' cost.
+void compareMaths(benchmark::State &state, Maths maths)
 {
     const QString raw = rawLog(zel::bench::kRecords);
-    const auto import = [&](bool withMaths) {
+    const auto import = [&](Maths card) {
         const QString out = folder()
-            + (withMaths ? QStringLiteral("/maths/run.kro") : QStringLiteral("/plain/run.kro"));
+            + (card == Maths::None ? QStringLiteral("/plain/run.kro")
+                                   : QStringLiteral("/maths/run.kro"));
         QDir().mkpath(QFileInfo(out).absolutePath());
         return QStringList { kZel, QStringLiteral("import"), raw, QStringLiteral("--card"),
-            demoCard(withMaths), QStringLiteral("-o"), out, QStringLiteral("--overwrite") };
+            demoCard(card), QStringLiteral("-o"), out, QStringLiteral("--overwrite") };
     };
-    compare(state, import(true), import(false));
+    compare(state, import(maths), import(Maths::None));
+}
+
+// 8 typical maths channels.
+void BM_ZelImportWithMaths(benchmark::State &state)
+{
+    compareMaths(state, Maths::Typical);
 }
 BENCHMARK(BM_ZelImportWithMaths)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
+
+// 4 maths channels that fail in every row: a failure must cost about what a value does.
+void BM_ZelImportWithFailingMaths(benchmark::State &state)
+{
+    compareMaths(state, Maths::Failing);
+}
+BENCHMARK(BM_ZelImportWithFailingMaths)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_ZelInfo(benchmark::State &state)
 {

@@ -4,6 +4,7 @@
 //   read FILE           the yardstick of an open: read FILE whole
 //   rawlog RECORDS FILE writes the benchmarks' raw log of RECORDS records as FILE
 //   maths FILE          writes a maths table "Maths.prm" with the benchmarks' maths channels
+//   failing-maths FILE  writes one with maths channels that fail in every row
 //   open FILE           what the main window does to open a session: load the saved table
 //                       and build the session from it (TKROData::OpenLogTable)
 #include "ImportBenchFixture.h"
@@ -66,12 +67,12 @@ bool copy(const char *in, long long bytes, const QString &out)
     return true;
 }
 
-bool writeMaths(const QString &file)
+bool writeMaths(const QString &file, void (*add)(zel::TMathsChannels &))
 {
     zel::TMathsChannels maths;
     maths.setMathsFileName(file);
     maths.CreateMathsTables();
-    zel::bench::addMathsChannels(maths);
+    add(maths);
     maths.CloseMathsTables();
     return QFileInfo(file).size() > 0;
 }
@@ -110,7 +111,9 @@ int main(int argc, char *argv[])
             QFileInfo(args[2]).absolutePath(), args[1].toInt(), QFileInfo(args[2]).fileName())
                   .isEmpty();
     else if (args.size() == 2 && args[0] == QLatin1String("maths"))
-        ok = writeMaths(args[1]);
+        ok = writeMaths(args[1], zel::bench::addMathsChannels);
+    else if (args.size() == 2 && args[0] == QLatin1String("failing-maths"))
+        ok = writeMaths(args[1], zel::bench::addFailingMathsChannels);
     else if (args.size() == 2 && args[0] == QLatin1String("open"))
         ok = openSession(args[1]);
     if (!ok)

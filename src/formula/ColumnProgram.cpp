@@ -4,6 +4,7 @@
 #include "formula/TTalFormula.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -46,14 +47,6 @@ std::optional<std::pair<int, int>> stackEffect(Fast fast, int arguments)
 double binary(Fast fast, double l, double r)
 {
     switch (fast) {
-    case Fast::Add:
-        return TFormulaCalc::sum(l, r);
-    case Fast::Subtract:
-        return TFormulaCalc::difference(l, r);
-    case Fast::Multiply:
-        return TFormulaCalc::product(l, r);
-    case Fast::Divide:
-        return TFormulaCalc::quotient(l, r);
     case Fast::Power:
         return TFormulaCalc::power(l, r);
     case Fast::Less:
@@ -69,6 +62,20 @@ double binary(Fast fast, double l, double r)
     default:
         return TFormulaCalc::compared(l, r) != 0 ? 1.0 : 0.0;
     }
+}
+
+// The arithmetic operators rounded as the run loop stores them, unchecked: NaN or an
+// infinity where it raises.
+template <Fast fast> double rounded(double l, double r)
+{
+    if constexpr (fast == Fast::Add)
+        return TFormulaCalc::roundedSum(l, r);
+    else if constexpr (fast == Fast::Subtract)
+        return TFormulaCalc::roundedDifference(l, r);
+    else if constexpr (fast == Fast::Multiply)
+        return TFormulaCalc::roundedProduct(l, r);
+    else
+        return TFormulaCalc::roundedQuotient(l, r);
 }
 
 // Applies op to every row of a block; a row where it raises is marked and gets 0, so that
@@ -88,7 +95,20 @@ template <typename Op> void eachRow(int count, double *target, unsigned char *fa
 template <Fast fast>
 void binaryRows(int count, double *left, const double *right, unsigned char *failed)
 {
-    eachRow(count, left, failed, [&](int row) { return binary(fast, left[row], right[row]); });
+    if constexpr (fast == Fast::Add || fast == Fast::Subtract || fast == Fast::Multiply
+        || fast == Fast::Divide) {
+        // Rows where these fail, a divisor of 0 where a car stands still for one, are
+        // common enough that raising an exception for each would cost more than the rest.
+        for (int row = 0; row < count; ++row) {
+            const double value = rounded<fast>(left[row], right[row]);
+            const bool fails = !std::isfinite(value);
+            left[row] = fails ? 0.0 : value;
+            failed[row] |= fails;
+        }
+    } else {
+        eachRow(
+            count, left, failed, [&](int row) { return binary(fast, left[row], right[row]); });
+    }
 }
 
 // The block loop of a two-operand instruction.

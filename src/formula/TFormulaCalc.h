@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zel {
 
@@ -235,14 +236,23 @@ public:
 
     // The operators on two numbers, as "+", "-", "*", "/", "^" and the comparisons compute
     // them.
-    static double sum(double l, double r) { return stored((long double)l + r); }
-    static double difference(double l, double r) { return stored((long double)l - r); }
-    static double product(double l, double r) { return stored((long double)l * r); }
+    static double sum(double l, double r) { return checked(roundedSum(l, r)); }
+    static double difference(double l, double r) { return checked(roundedDifference(l, r)); }
+    static double product(double l, double r) { return checked(roundedProduct(l, r)); }
     static double quotient(double l, double r)
     {
         if (r == 0)
             throwZeroDivisor(l);
-        return stored((long double)l / r);
+        return checked(roundedQuotient(l, r));
+    }
+    // "+", "-", "*" and "/" computed in extended precision and rounded to a double, not yet
+    // checked: NaN or an infinity where the operator raises.
+    static double roundedSum(double l, double r) { return double((long double)l + r); }
+    static double roundedDifference(double l, double r) { return double((long double)l - r); }
+    static double roundedProduct(double l, double r) { return double((long double)l * r); }
+    static double roundedQuotient(double l, double r)
+    {
+        return r == 0 ? std::numeric_limits<double>::quiet_NaN() : double((long double)l / r);
     }
     static double power(double base, double exponent);
     /// -1, 0 or 1 as l is less than, equal to or greater than r; NaN raises the
@@ -256,9 +266,11 @@ public:
 
     /// Stores an extended-precision result as a double: NaN raises the invalid-operation
     /// error, an infinity the overflow error.
-    static double stored(long double r)
+    static double stored(long double r) { return checked(double(r)); }
+    /// A result as it is stored: NaN raises the invalid-operation error, an infinity the
+    /// overflow error.
+    static double checked(double d)
     {
-        const double d = double(r);
         if (!std::isfinite(d))
             throwNotFinite(d);
         return d;

@@ -180,12 +180,12 @@ double FormulaMathsEvaluator::evaluate(
                     .message());
         return result;
     } catch (const std::exception &e) {
-        const QString message = QString::fromUtf8(e.what()).simplified();
+        const auto message = [&e] { return QString::fromUtf8(e.what()).simplified(); };
         if (channel.failures++ == 0)
-            channel.firstMessage = message;
+            channel.firstMessage = message();
         const auto *formulaError = dynamic_cast<const FormulaException *>(&e);
         if (formulaError && formulaError->kind() == FormulaException::Kind::Limit)
-            stop(channel, message);
+            stop(channel, message());
         else if (channel.formula)
             channel.work += channel.formula->WorkUsed();
         throw;
@@ -196,7 +196,8 @@ bool FormulaMathsEvaluator::computesColumns(int index, int num, const QStringLis
 {
     compileIfNew(num, vars);
     const Channel &channel = m_compiled.at(size_t(index));
-    return !m_assigning && channel.columns && channel.stoppedAt == 0;
+    // A formula that did not compile fails alike in every row, reading and changing nothing.
+    return !channel.formula || (!m_assigning && channel.columns && channel.stoppedAt == 0);
 }
 
 void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringList &vars,
@@ -208,6 +209,14 @@ void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringLis
         return;
     }
     Channel &channel = m_compiled[size_t(index)];
+    if (!channel.formula) {
+        std::fill_n(results, count, 0.0);
+        if (channel.failures == 0 && count > 0)
+            channel.firstMessage = channel.compileError;
+        channel.rows += count;
+        channel.failures += count;
+        return;
+    }
     std::vector<ColumnProgram::Input> inputs(channel.formula->Variables().size());
     for (const int i : channel.columns->variables()) {
         const size_t v = size_t(i);
@@ -231,7 +240,16 @@ void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringLis
             continue;
         }
         countRan();
-        // The compiled formula says why the row failed, and counts it.
+        // Only the first failure needs the compiled formula, to say why it failed; the
+        // program's failures are the formula's, and the work of a row that fails part-way
+        // is at most a whole row's.
+        if (channel.failures > 0) {
+            ++channel.rows;
+            ++channel.failures;
+            channel.work += work;
+            results[r] = 0.0;
+            continue;
+        }
         row.assign(vals.begin(), vals.end());
         for (const int i : channel.columns->variables()) {
             if (inputs[size_t(i)].values)

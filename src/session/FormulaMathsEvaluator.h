@@ -46,10 +46,12 @@ public:
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;
     /// Channels whose code runs straight through on numbers (ColumnProgram) qualify,
-    /// unless some channel assigns variables.
+    /// unless some channel assigns variables; so does a channel whose formula did not
+    /// compile.
     bool computesColumns(int index, int num, const QStringList &vars) override;
-    /// Runs a qualifying channel's program over the rows; a row where it fails runs again
-    /// on the compiled formula, which counts the failure and its message.
+    /// Runs a qualifying channel's program over the rows. The channel's first failing row
+    /// runs again on the compiled formula, which counts it and says why; later ones are
+    /// counted here. A formula that did not compile gives 0 in every row, each counted.
     void evaluateColumns(int index, int num, const QStringList &vars,
         const std::vector<const double *> &columns, const std::vector<double> &vals, int count,
         double *results) override;

@@ -423,10 +423,11 @@ TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputat
         { { "Mass" },
             { "RPM / Speed", "RPMToRadians(RPM) * Mass - 1", "Speed ^ -1 + (RPM > Speed) + 0",
                 "PowerToTorque(RPM, Speed)", "-(RPM * 1E300) * 1E300", "RPM / 3 <> Speed",
-                "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF" },
-            { true, true, true, true, true, true, false } },
-        // An assignment may change any variable in any row: nothing runs in columns.
-        { { "Count" }, { "RPM / Speed + Count", "INC('Count')" }, { false, false } },
+                "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF", "Oil / 2" },
+            { true, true, true, true, true, true, false, true } },
+        // An assignment may change any variable in any row: nothing runs in columns but a
+        // formula that did not compile, which fails alike in every row.
+        { { "Laps" }, { "RPM / Speed + Laps", "INC('Laps')", "RPM +" }, { false, false, true } },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.formulas.join(" ; ").toStdString());
