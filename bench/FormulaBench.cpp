@@ -86,6 +86,14 @@ void BM_RpmToRadiansInColumns(benchmark::State &state)
     evaluateColumns(state, "RPM * 2 * PI / 60", {"RPM"});
 }
 
+// Rows that a condition sends two ways, about half of them each way.
+void BM_ConditionInColumns(benchmark::State &state)
+{
+    evaluateColumns(state,
+        "IF Throttle > 500 THEN Speed * Speed + LatG * LatG ELSE Speed - LatG ENDIF",
+        {"Throttle", "Speed", "LatG"});
+}
+
 void BM_DrivePowerInColumns(benchmark::State &state)
 {
     evaluateColumns(state, "(Mass * Accel * Speed + 0.5 * Rho * Area * Cd * Speed^3) / 1000",
@@ -144,6 +152,7 @@ BENCHMARK(BM_ConditionWithFunction)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrivePower)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RpmToRadiansInColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrivePowerInColumns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConditionInColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextFormula)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatDateLongPicture)
     ->RangeMultiplier(4)

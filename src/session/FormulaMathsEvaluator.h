@@ -45,7 +45,7 @@ public:
     double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;
-    /// Channels whose code runs straight through on numbers (ColumnProgram) qualify,
+    /// Channels whose code a ColumnProgram runs (numbers only, no loops) qualify,
     /// unless some channel assigns variables; so does a channel whose formula did not
     /// compile.
     bool computesColumns(int index, int num, const QStringList &vars) override;

@@ -408,9 +408,9 @@ ComputedTable compute(const QString &folder, const QStringList &variables,
 
 } // namespace
 
-// Straight numeric channels computed a block at a time store what the row-by-row hook
-// stores, and fail in the same rows with the same messages; channels that jump, assign or
-// read another's result keep the row-by-row path.
+// Numeric channels computed a block at a time store what the row-by-row hook stores, and
+// fail in the same rows with the same messages; channels that loop, assign or read
+// another's result keep the row-by-row path.
 TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputation)
 {
     struct Case
@@ -424,7 +424,17 @@ TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputat
             { "RPM / Speed", "RPMToRadians(RPM) * Mass - 1", "Speed ^ -1 + (RPM > Speed) + 0",
                 "PowerToTorque(RPM, Speed)", "-(RPM * 1E300) * 1E300", "RPM / 3 <> Speed",
                 "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF", "Oil / 2" },
-            { true, true, true, true, true, true, false, true } },
+            { true, true, true, true, true, true, true, true } },
+        // Rows take their own way through conditions: a row fails only in the part it runs.
+        { { "Mass" },
+            { "IF Speed <> 0 THEN RPM / Speed ELSE -1 ENDIF",
+                "(IF RPM > 2000 THEN IF Speed > 0 THEN 1 / Speed ELSE Speed ^ -1 ENDIF ELSE "
+                "-RPM ENDIF) * Mass + 1",
+                "IF Speed > 5 THEN RPM ENDIF", "CONDITION(RPM < 500, Mass, RPMToRadians(RPM))",
+                "IF Speed > 0 AND RPM > 1000 OR NOT Speed THEN RPM / Speed ELSE Speed XOR RPM "
+                "ENDIF",
+                "LOOP(Mass < 3, Mass)" },
+            { true, true, true, true, true, false } },
         // An assignment may change any variable in any row: nothing runs in columns but a
         // formula that did not compile, which fails alike in every row.
         { { "Laps" }, { "RPM / Speed + Laps", "INC('Laps')", "RPM +" }, { false, false, true } },
