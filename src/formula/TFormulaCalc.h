@@ -267,8 +267,7 @@ public:
     /// Stores an extended-precision result as a double: NaN raises the invalid-operation
     /// error, an infinity the overflow error.
     static double stored(long double r) { return checked(double(r)); }
-    /// A result as it is stored: NaN raises the invalid-operation error, an infinity the
-    /// overflow error.
+    /// A result rounded to a double, checked as stored does.
     static double checked(double d)
     {
         if (!std::isfinite(d))
