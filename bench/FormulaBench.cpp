@@ -13,6 +13,12 @@ namespace {
 
 constexpr int kRows = 180001;
 
+// The formulas timed both ways, row by row and in columns.
+constexpr const char *kRpmToRadians = "RPM * 2 * PI / 60";
+constexpr const char *kDrivePower
+    = "(Mass * Accel * Speed + 0.5 * Rho * Area * Cd * Speed^3) / 1000";
+const QStringList kDrivePowerNames { "Mass", "Accel", "Speed", "Rho", "Area", "Cd" };
+
 void evaluateRows(benchmark::State &state, const char *formula, const QStringList &names)
 {
     TTalFormula f;
@@ -60,7 +66,7 @@ void evaluateColumns(benchmark::State &state, const char *formula, const QString
 
 void BM_RpmToRadians(benchmark::State &state)
 {
-    evaluateRows(state, "RPM * 2 * PI / 60", {"RPM"});
+    evaluateRows(state, kRpmToRadians, {"RPM"});
 }
 
 void BM_WheelSlip(benchmark::State &state)
@@ -77,13 +83,12 @@ void BM_ConditionWithFunction(benchmark::State &state)
 
 void BM_DrivePower(benchmark::State &state)
 {
-    evaluateRows(state, "(Mass * Accel * Speed + 0.5 * Rho * Area * Cd * Speed^3) / 1000",
-        {"Mass", "Accel", "Speed", "Rho", "Area", "Cd"});
+    evaluateRows(state, kDrivePower, kDrivePowerNames);
 }
 
 void BM_RpmToRadiansInColumns(benchmark::State &state)
 {
-    evaluateColumns(state, "RPM * 2 * PI / 60", {"RPM"});
+    evaluateColumns(state, kRpmToRadians, {"RPM"});
 }
 
 // Rows that a condition sends two ways, about half of them each way.
@@ -96,8 +101,7 @@ void BM_ConditionInColumns(benchmark::State &state)
 
 void BM_DrivePowerInColumns(benchmark::State &state)
 {
-    evaluateColumns(state, "(Mass * Accel * Speed + 0.5 * Rho * Area * Cd * Speed^3) / 1000",
-        {"Mass", "Accel", "Speed", "Rho", "Area", "Cd"});
+    evaluateColumns(state, kDrivePower, kDrivePowerNames);
 }
 
 // The per-row maths computation compiles its formula for every row; this is that cost.
