@@ -83,13 +83,15 @@ inline void addMathsChannels(TMathsChannels &maths)
 }
 
 /// Adds maths channels that fail in every row: two name channels this log does not have
-/// (a card's maths table written for other settings), two divide by zero.
+/// (a card's maths table written for other settings), three divide by zero, one of them
+/// with a text, which keeps it out of the block-at-a-time computation.
 inline void addFailingMathsChannels(TMathsChannels &maths)
 {
     maths.AddFormula(QStringLiteral("Oil_Bar"), QStringLiteral("Oil_Pressure / 14.5"));
     maths.AddFormula(QStringLiteral("Boost_Bar"), QStringLiteral("Boost / 14.5"));
     maths.AddFormula(QStringLiteral("Per_Stop"), QStringLiteral("Channel_1 / (Channel_0 * 0)"));
     maths.AddFormula(QStringLiteral("Per_Zero"), QStringLiteral("Channel_2 / 0"));
+    maths.AddFormula(QStringLiteral("Per_Letter"), QStringLiteral("Channel_3 / LENGTH('')"));
 }
 
 } // namespace zel::bench

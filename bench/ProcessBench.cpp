@@ -188,7 +188,8 @@ void BM_ZelImportWithMaths(benchmark::State &state)
 }
 BENCHMARK(BM_ZelImportWithMaths)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 
-// 4 maths channels that fail in every row: a failure must cost about what a value does.
+// 5 maths channels that fail in every row, one of them row by row: a failure must cost about
+// what a value does.
 void BM_ZelImportWithFailingMaths(benchmark::State &state)
 {
     compareMaths(state, Maths::Failing);

@@ -57,11 +57,16 @@ TFormulaCalc::TFormulaCalc(int n, TTalFormula *parent)
 {
 }
 
-void TFormulaCalc::throwZeroDivisor(double dividend)
+FormulaException TFormulaCalc::zeroDivisorError(double dividend)
 {
     if (dividend == 0 || std::isnan(dividend))
-        throw FormulaException::invalidOperation();
-    throw FormulaException::divisionByZero();
+        return FormulaException::invalidOperation();
+    return FormulaException::divisionByZero();
+}
+
+void TFormulaCalc::throwZeroDivisor(double dividend)
+{
+    throw zeroDivisorError(dividend);
 }
 
 void TFormulaCalc::throwInvalidOperation()
@@ -69,11 +74,16 @@ void TFormulaCalc::throwInvalidOperation()
     throw FormulaException::invalidOperation();
 }
 
-void TFormulaCalc::throwNotFinite(double d)
+FormulaException TFormulaCalc::notFiniteError(double d)
 {
     if (std::isnan(d))
-        throw FormulaException::invalidOperation();
-    throw FormulaException::overflow();
+        return FormulaException::invalidOperation();
+    return FormulaException::overflow();
+}
+
+void TFormulaCalc::throwNotFinite(double d)
+{
+    throw notFiniteError(d);
 }
 
 qint64 TFormulaCalc::truncated(double x)

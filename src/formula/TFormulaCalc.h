@@ -10,6 +10,8 @@
 
 namespace zel {
 
+class FormulaException;
+
 class TTalFormula;
 class TextFootprint;
 struct FTableItem;
@@ -263,6 +265,11 @@ public:
             throwInvalidOperation();
         return l < r ? -1 : (l > r ? 1 : 0);
     }
+
+    /// What "/" raises for a zero divisor under \a dividend.
+    static FormulaException zeroDivisorError(double dividend);
+    /// What an operator raises for a result \a d that is not finite.
+    static FormulaException notFiniteError(double d);
 
     /// Stores an extended-precision result as a double: NaN raises the invalid-operation
     /// error, an infinity the overflow error.

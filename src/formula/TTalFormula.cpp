@@ -7,6 +7,7 @@
 #include "formula/TextFootprint.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include <chrono>
 #include <cstring>
@@ -283,6 +284,18 @@ double TTalFormula::ComputeN(int num, TCalcArray *vals)
     return fstopped ? 0.0 : C.PopN();
 }
 
+std::optional<double> TTalFormula::TryComputeN(
+    int num, TCalcArray *vals, std::optional<FormulaException> &error)
+{
+    error.reset();
+    fquieterror = &error;
+    const auto cleared = qScopeGuard([this] { fquieterror = nullptr; });
+    evaluate(*pformula, num, vals);
+    if (error)
+        return std::nullopt;
+    return fstopped ? 0.0 : C.PopN();
+}
+
 QString TTalFormula::Compute(int num, TCalcArray *vals)
 {
     evaluate(*pformula, num, vals);
@@ -411,6 +424,27 @@ void TTalFormula::Execute(const FormulaCode &code)
         l = op(l, r);
         return true;
     };
+    // The run TryComputeN asked for, not the functions and formulas it calls, ends on an
+    // error of "+ - * /" instead of raising it.
+    std::optional<FormulaException> *const quietError = std::exchange(fquieterror, nullptr);
+    const auto fail = [&](FormulaException error) {
+        if (!quietError)
+            throw error;
+        *quietError = std::move(error);
+        next = end;
+    };
+    const auto arithmetic = [&](double (*rounded)(double, double)) {
+        if (!stack.numbers(2))
+            return false;
+        const double r = stack.pop();
+        double &l = stack.top();
+        const double x = rounded(l, r);
+        if (std::isfinite(x)) [[likely]]
+            l = x;
+        else
+            fail(TFormulaCalc::notFiniteError(x));
+        return true;
+    };
     const auto comparison = [&](auto holds) {
         if (!stack.numbers(2))
             return false;
@@ -444,19 +478,24 @@ void TTalFormula::Execute(const FormulaCode &code)
                 continue;
             break;
         case Fast::Add:
-            if (binary(TFormulaCalc::sum))
+            if (arithmetic(TFormulaCalc::roundedSum))
                 continue;
             break;
         case Fast::Subtract:
-            if (binary(TFormulaCalc::difference))
+            if (arithmetic(TFormulaCalc::roundedDifference))
                 continue;
             break;
         case Fast::Multiply:
-            if (binary(TFormulaCalc::product))
+            if (arithmetic(TFormulaCalc::roundedProduct))
                 continue;
             break;
         case Fast::Divide:
-            if (binary(TFormulaCalc::quotient))
+            if (stack.numbers(2) && stack.top() == 0) {
+                stack.pop();
+                fail(TFormulaCalc::zeroDivisorError(stack.top()));
+                continue;
+            }
+            if (arithmetic(TFormulaCalc::roundedQuotient))
                 continue;
             break;
         case Fast::Power:

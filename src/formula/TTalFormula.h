@@ -15,10 +15,13 @@
 
 #include <bitset>
 #include <functional>
+#include <optional>
 #include <random>
 #include <vector>
 
 namespace zel {
+
+class FormulaException;
 
 /// One keyword macro or user constant: an identifier and the text that replaces it.
 struct TConstItem
@@ -111,7 +114,14 @@ public:
     /// Runs the current formula with vals as its first num variables and gives the result
     /// as a number (0 when a single-stepped run was stopped). Assignments reach vals.
     double ComputeN(int num, TCalcArray *vals);
-    /// The same, giving the result as text (empty when stopped).
+    /// As ComputeN, except that "+", "-", "*" or "/" on two numbers without a finite
+    /// result in the formula's own code (not in the functions and sub-formulas it calls)
+    /// ends the run without raising: the result is then empty and \a error holds what
+    /// ComputeN raises. Other errors raise as in ComputeN. For hosts where many runs fail,
+    /// as each exception costs some microseconds.
+    std::optional<double> TryComputeN(
+        int num, TCalcArray *vals, std::optional<FormulaException> &error);
+    /// The same as ComputeN, giving the result as text (empty when stopped).
     QString Compute(int num, TCalcArray *vals);
     /// The current formula's own variables (after Compile, one per declared name). A host
     /// that runs one compiled formula per row can set them here and call ComputeN(0,
@@ -400,6 +410,7 @@ private:
     qsizetype fbuiltsincecheck = 0; ///< characters built since live texts were last counted
     std::vector<SavedVariables> fsaved; ///< variables of recursive calls, set aside
     bool fstopped = false;                 ///< the last run ended by a Stop request
+    std::optional<FormulaException> *fquieterror = nullptr; ///< set by TryComputeN for its run
     const ATableItem *fmembers = nullptr;  ///< member table of the module path being run
     std::mt19937_64 frandom;
 };

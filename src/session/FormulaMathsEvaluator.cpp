@@ -138,7 +138,7 @@ std::vector<bool> FormulaMathsEvaluator::variablesRead(int num, const QStringLis
     return read;
 }
 
-double FormulaMathsEvaluator::evaluate(
+std::optional<double> FormulaMathsEvaluator::evaluate(
     int index, int num, const QStringList &vars, std::vector<double> &vals)
 {
     compileIfNew(num, vars);
@@ -148,9 +148,14 @@ double FormulaMathsEvaluator::evaluate(
         ++channel.failures;
         return 0.0;
     }
+    const auto failed = [&channel](const QString &message) -> std::optional<double> {
+        if (channel.failures++ == 0)
+            channel.firstMessage = message;
+        return std::nullopt;
+    };
+    if (!channel.formula)
+        return failed(channel.compileError);
     try {
-        if (!channel.formula)
-            throw FormulaException(channel.compileError);
         // The formula runs on its own variables, set here in place: a whole-array copy in
         // and out per formula and row would cost more than most formulas do.
         TCalcArray &variables = channel.formula->Variables();
@@ -164,7 +169,13 @@ double FormulaMathsEvaluator::evaluate(
             }
             item.data = vals[size_t(i)];
         }
-        const double result = channel.formula->ComputeN(0, nullptr);
+        // Arithmetic errors, the usual failure, come back without an exception: a channel
+        // that divides by zero in every row must not cost microseconds a row.
+        std::optional<FormulaException> error;
+        const std::optional<double> result = channel.formula->TryComputeN(0, nullptr, error);
+        channel.work += channel.formula->WorkUsed();
+        if (!result)
+            return failed(error->message().simplified());
         // Assignments (SET, INC, DEC) persist into the following rows; a formula without
         // them leaves its variables as they were set.
         if (channel.assigns) {
@@ -173,22 +184,19 @@ double FormulaMathsEvaluator::evaluate(
                     vals[size_t(i)] = variables[size_t(i)].data;
             }
         }
-        channel.work += channel.formula->WorkUsed();
         if (channel.work > channel.formula->WorkLimit() + kWorkPerRow * channel.rows)
             stop(channel,
                 FormulaException::limit(QStringLiteral("work limit of the import exceeded"))
                     .message());
         return result;
     } catch (const std::exception &e) {
-        const auto message = [&e] { return QString::fromUtf8(e.what()).simplified(); };
-        if (channel.failures++ == 0)
-            channel.firstMessage = message();
+        const QString message = QString::fromUtf8(e.what()).simplified();
         const auto *formulaError = dynamic_cast<const FormulaException *>(&e);
         if (formulaError && formulaError->kind() == FormulaException::Kind::Limit)
-            stop(channel, message());
-        else if (channel.formula)
+            stop(channel, message);
+        else
             channel.work += channel.formula->WorkUsed();
-        throw;
+        return failed(message);
     }
 }
 
@@ -255,11 +263,7 @@ void FormulaMathsEvaluator::evaluateColumns(int index, int num, const QStringLis
             if (inputs[size_t(i)].values)
                 row[size_t(i)] = inputs[size_t(i)].values[r];
         }
-        try {
-            results[r] = evaluate(index, num, vars, row);
-        } catch (...) {
-            results[r] = 0.0;
-        }
+        results[r] = evaluate(index, num, vars, row).value_or(0.0);
     }
     countRan();
 }

@@ -40,9 +40,10 @@ public:
     /// The maths channels' names, in table order.
     QStringList channelNames() const override;
     /// Runs channel \a index's compiled formula; a new variable list (every preparation makes one)
-    /// compiles every channel anew and starts the failure counts again. Failures are counted, then
-    /// rethrown. A stopped channel gives 0 without running; its rows count as failed.
-    double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override;
+    /// compiles every channel anew and starts the failure counts again. A failure is counted
+    /// and gives nothing. A stopped channel gives 0 without running; its rows count as failed.
+    std::optional<double> evaluate(
+        int index, int num, const QStringList &vars, std::vector<double> &vals) override;
     /// The variables any channel's formula can reach, compiling for \a vars when they are new.
     std::vector<bool> variablesRead(int num, const QStringList &vars) override;
     /// Channels whose code a ColumnProgram runs (numbers only, no loops) qualify,

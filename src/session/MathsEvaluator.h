@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace zel {
@@ -15,9 +16,6 @@ public:
     virtual ~MathsEvaluator() = default;
     /// Names of the definitions, in the order they are computed; each names its column.
     virtual QStringList channelNames() const = 0;
-    /// Computes definition \a index over the variables \a vars with values \a vals (both
-    /// \a num long); numbers the formula assigns to variables are written back to \a vals.
-    /// Throws on any failure.
     /// Which of the first \a num variables \a vars any definition may read or write; the
     /// store hook copies only those from the row. All of them unless the evaluator knows.
     virtual std::vector<bool> variablesRead(int num, const QStringList &vars)
@@ -25,7 +23,11 @@ public:
         Q_UNUSED(vars);
         return std::vector<bool>(size_t(std::max(num, 0)), true);
     }
-    virtual double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals)
+    /// Computes definition \a index over the variables \a vars with values \a vals (both
+    /// \a num long); numbers the formula assigns to variables are written back to \a vals.
+    /// Nothing when it fails: failures are the evaluator's to count and report.
+    virtual std::optional<double> evaluate(
+        int index, int num, const QStringList &vars, std::vector<double> &vals)
         = 0;
     /// True when definition \a index may be computed for many rows at once by
     /// evaluateColumns: it changes no variable and no definition changes variables by name,
@@ -51,11 +53,7 @@ public:
                 if (columns[i])
                     row[i] = columns[i][r];
             }
-            try {
-                results[r] = evaluate(index, num, vars, row);
-            } catch (...) {
-                results[r] = 0.0;
-            }
+            results[r] = evaluate(index, num, vars, row).value_or(0.0);
         }
     }
 };

@@ -355,10 +355,9 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
     for (HookOutput &output : FHookOutputs) {
         if (output.inColumns)
             continue;
-        double result;
-        try {
-            result = FMaths_->evaluate(output.channel, Num(), Fvars, Fvals);
-        } catch (...) {
+        const std::optional<double> value
+            = FMaths_->evaluate(output.channel, Num(), Fvars, Fvals);
+        if (!value) {
             // A formula that fails gives 0 for this row; the row is still stored.
             if (output.real)
                 table.setRealCell(output.column, 0.0);
@@ -366,6 +365,7 @@ void TKRO_Data::LogDataTableBeforePost(RecordTable &table)
                 output.cell.setReal(0.0);
             continue;
         }
+        double result = *value;
         if (output.real) {
             table.setRealCell(output.column, result);
         } else {

@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <optional>
 
 using namespace zel;
 using namespace zel::testing;
@@ -78,6 +80,89 @@ TEST(CompiledRun, HeldNumbersMeetTheMachinesValues)
         { "a ^ -1", "!Floating point division by zero", { "a=0" } },
         { "a * a * a * a", "!Floating point overflow", { "a=1e100" } },
     });
+}
+
+// TryComputeN gives what ComputeN gives, work included, except that an error of "+ - * /"
+// in the formula's own code comes back instead of being raised. Errors of anything else, and
+// of "+ - * /" in a sub-formula it calls, still raise; a run that ended early leaves nothing
+// behind for the next.
+TEST(CompiledRun, TryComputeNGivesArithmeticErrorsBack)
+{
+    struct TryCase
+    {
+        const char *formula;
+        double b;
+        const char *expected; // a number, "!" and an error given back, "!!" and one raised
+    };
+    const TryCase cases[] = {
+        { "a * 2 / b", 2, "3" },
+        { "a * 2 / b", 0, "!Floating point division by zero" },
+        { "(b - b) / b", 0, "!Invalid floating point operation" },
+        { "b * 1e300 * 1e300", 1, "!Floating point overflow" },
+        { "a - b * 1e308 - 1e308", 1, "!Floating point overflow" },
+        { "IF a > 1 THEN a / b ELSE 0 ENDIF + 1", 0, "!Floating point division by zero" },
+        { "LENGTH('abc') / b", 0, "!Floating point division by zero" },
+        { "ratio(a, 2) / b", 0, "!Floating point division by zero" },
+        { "a ^ -b", 0, "1" },
+        { "b ^ -1", 0, "!!Floating point division by zero" },
+        { "ratio(a, b)", 0, "!!Floating point division by zero" },
+        { "SQRT(b)", -1, "!!Invalid floating point operation" },
+    };
+    const QStringList names { "a", "b" };
+    for (const TryCase &c : cases) {
+        const auto formulaWith = [&] {
+            auto f = std::make_unique<TTalFormula>();
+            f->CompileProgram("SUB ratio(x, y) x / y");
+            f->Compile(QString::fromLatin1(c.formula), 2, names);
+            f->Variables()[0] = TCalcItem::number(3);
+            f->Variables()[1] = TCalcItem::number(c.b);
+            return f;
+        };
+        const std::unique_ptr<TTalFormula> thrown = formulaWith();
+        QString raised;
+        double value = 0;
+        try {
+            value = thrown->ComputeN(0, nullptr);
+        } catch (const FormulaException &e) {
+            raised = e.message();
+        }
+        const std::unique_ptr<TTalFormula> tried = formulaWith();
+        std::optional<FormulaException> error;
+        QString triedRaised;
+        const std::optional<double> result = [&]() -> std::optional<double> {
+            try {
+                return tried->TryComputeN(0, nullptr, error);
+            } catch (const FormulaException &e) {
+                triedRaised = e.message();
+                return std::nullopt;
+            }
+        }();
+        const QString expected = QString::fromLatin1(c.expected);
+        if (expected.startsWith(QLatin1String("!!"))) {
+            EXPECT_EQ(triedRaised, expected.mid(2)) << c.formula;
+            EXPECT_FALSE(error) << c.formula;
+        } else if (expected.startsWith(u'!')) {
+            ASSERT_TRUE(error) << c.formula;
+            EXPECT_EQ(error->message(), expected.mid(1)) << c.formula;
+            EXPECT_FALSE(result) << c.formula;
+        } else {
+            EXPECT_EQ(result, expected.toDouble()) << c.formula;
+            EXPECT_FALSE(error) << c.formula;
+        }
+        EXPECT_EQ(raised, error ? error->message() : triedRaised) << c.formula;
+        EXPECT_EQ(value, result.value_or(0)) << c.formula;
+        EXPECT_EQ(tried->WorkUsed(), thrown->WorkUsed()) << c.formula;
+
+        // Runs after it start afresh, and ComputeN raises as before. No case fails with this b.
+        tried->Variables()[1] = TCalcItem::number(1e-300);
+        thrown->Variables()[1] = TCalcItem::number(1e-300);
+        EXPECT_EQ(tried->TryComputeN(0, nullptr, error), thrown->ComputeN(0, nullptr)) << c.formula;
+        EXPECT_FALSE(error) << c.formula;
+        if (!raised.isEmpty()) {
+            tried->Variables()[1] = TCalcItem::number(c.b);
+            EXPECT_THROW(tried->ComputeN(0, nullptr), FormulaException) << c.formula;
+        }
+    }
 }
 
 // Every instruction costs one unit whichever way it runs, and the count survives an error.

@@ -20,10 +20,15 @@ public:
     using Formula = std::function<double(const QStringList &, const std::vector<double> &)>;
 
     QStringList channelNames() const override { return names; }
-    double evaluate(int index, int num, const QStringList &vars, std::vector<double> &vals) override
+    std::optional<double> evaluate(
+        int index, int num, const QStringList &vars, std::vector<double> &vals) override
     {
         EXPECT_EQ(num, int(vals.size()));
-        return formulas.at(size_t(index))(vars, vals);
+        try {
+            return formulas.at(size_t(index))(vars, vals);
+        } catch (const std::runtime_error &) {
+            return std::nullopt;
+        }
     }
 
     // The value of a variable, as the engine would read it; unknown names fail.
