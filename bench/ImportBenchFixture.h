@@ -83,8 +83,8 @@ inline void addMathsChannels(TMathsChannels &maths)
 }
 
 /// Adds maths channels that fail in every row: two name channels this log does not have
-/// (a card's maths table written for other settings), three divide by zero, one of them
-/// with a text, which keeps it out of the block-at-a-time computation.
+/// (a card's maths table written for other settings), four divide by zero: one with a text,
+/// which keeps it out of the block-at-a-time computation, one in an application function.
 inline void addFailingMathsChannels(TMathsChannels &maths)
 {
     maths.AddFormula(QStringLiteral("Oil_Bar"), QStringLiteral("Oil_Pressure / 14.5"));
@@ -92,6 +92,8 @@ inline void addFailingMathsChannels(TMathsChannels &maths)
     maths.AddFormula(QStringLiteral("Per_Stop"), QStringLiteral("Channel_1 / (Channel_0 * 0)"));
     maths.AddFormula(QStringLiteral("Per_Zero"), QStringLiteral("Channel_2 / 0"));
     maths.AddFormula(QStringLiteral("Per_Letter"), QStringLiteral("Channel_3 / LENGTH('')"));
+    maths.AddFormula(
+        QStringLiteral("Torque_Stop"), QStringLiteral("PowerToTorque(Channel_3, Channel_1 * 0)"));
 }
 
 } // namespace zel::bench

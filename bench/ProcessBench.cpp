@@ -188,7 +188,7 @@ void BM_ZelImportWithMaths(benchmark::State &state)
 }
 BENCHMARK(BM_ZelImportWithMaths)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 
-// 5 maths channels that fail in every row, one of them row by row: a failure must cost about
+// 6 maths channels that fail in every row, one of them row by row: a failure must cost about
 // what a value does.
 void BM_ZelImportWithFailingMaths(benchmark::State &state)
 {

@@ -1,15 +1,17 @@
 #include "formula/ApplicationFunctions.h"
 
-#include "formula/FormulaException.h"
-#include "formula/TFormulaCalc.h"
 #include "formula/TTalFormula.h"
+
+#include <cmath>
+#include <limits>
 
 namespace zel {
 
 namespace {
 
 // The results must match the logger's own software bit for bit: it computes in x87
-// extended precision with extended constants and stores each result as a double.
+// extended precision with extended constants and stores each result as a double. Failures
+// are results, raised by the caller.
 constexpr long double kRadiansPerRevolutionMinute = 0.104719755119659774615L; // 2 pi / 60
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
@@ -19,54 +21,58 @@ long double cube(long double v)
     return v * (v * v);
 }
 
-double airPower(const double *args)
+NumericResult airPower(const double *args)
 {
     const long double density = args[0], area = args[1], friction = args[2];
     const long double v3 = cube(args[3]);
-    return TFormulaCalc::stored(density * 0.5L * area * friction * v3);
+    return double(density * 0.5L * area * friction * v3);
 }
 
-double powerAtWheels(const double *args)
+NumericResult powerAtWheels(const double *args)
 {
-    return TFormulaCalc::stored((long double)args[0] * args[1] * args[2]);
+    return double((long double)args[0] * args[1] * args[2]);
 }
 
-double kphToMetersPerSecond(const double *args)
+NumericResult kphToMetersPerSecond(const double *args)
 {
-    return TFormulaCalc::stored(args[0] * 0.277777778L);
+    return double(args[0] * 0.277777778L);
 }
 
-double mphToFeetPerSecond(const double *args)
+NumericResult mphToFeetPerSecond(const double *args)
 {
-    return TFormulaCalc::stored(args[0] * 1.46667L);
+    return double(args[0] * 1.46667L);
 }
 
-double powerAtEngine(const double *args)
+NumericResult powerAtEngine(const double *args)
 {
-    const long double p = TFormulaCalc::stored((long double)args[0] * args[1] * args[2]);
-    return TFormulaCalc::stored(p + args[3] * p);
+    // The power at the wheels is stored before the losses are added, and fails there.
+    const double p = double((long double)args[0] * args[1] * args[2]);
+    if (!std::isfinite(p))
+        return p;
+    return double(p + args[3] * (long double)p);
 }
 
-double rpmToRadians(const double *args)
+NumericResult rpmToRadians(const double *args)
 {
-    return TFormulaCalc::stored(args[0] * kRadiansPerRevolutionMinute);
+    return double(args[0] * kRadiansPerRevolutionMinute);
 }
 
-double degreesToRadians(const double *args)
+NumericResult degreesToRadians(const double *args)
 {
-    return TFormulaCalc::stored(args[0] / 180.0L * kPi);
+    return double(args[0] / 180.0L * kPi);
 }
 
-double powerToTorque(const double *args)
+NumericResult powerToTorque(const double *args)
 {
     const long double power = args[0];
     const long double divisor = args[1] * kRadiansPerRevolutionMinute;
+    // An engine that stands (0 rpm) is common in a log; its rows fail without an exception.
     if (divisor == 0) {
         if (power == 0)
-            throw FormulaException::invalidOperation();
-        throw FormulaException::divisionByZero();
+            return std::numeric_limits<double>::quiet_NaN();
+        return NumericResult::zeroDivisor();
     }
-    return TFormulaCalc::stored(power / divisor);
+    return double(power / divisor);
 }
 
 } // namespace

@@ -105,14 +105,17 @@ template <typename F> void forRows(int count, const unsigned char *active, F f)
 }
 
 // Applies op to the rows of a block that \a active sets (every row without it); a row where
-// it raises is marked and gets 0, so that the rows after it go on.
+// it raises or gives no finite result is marked and gets 0, so that the rows after it go on.
 template <typename Op>
 void eachRow(
     int count, double *target, unsigned char *failed, const unsigned char *active, Op op)
 {
     forRows(count, active, [&](int row) {
         try {
-            target[row] = op(row);
+            const double value = op(row);
+            const bool fails = !std::isfinite(value);
+            target[row] = fails ? 0.0 : value;
+            failed[row] |= fails;
         } catch (const std::exception &) {
             target[row] = 0.0;
             failed[row] = 1;
@@ -381,7 +384,7 @@ void ColumnProgram::runStep(const Step &step, const std::vector<Input> &inputs, 
             double args[kMaxNumericArguments];
             for (size_t k = 0; k < step.index; ++k)
                 args[k] = stack[base + k][size_t(row)];
-            return step.function(args);
+            return step.function(args).value;
         });
         break;
     }

@@ -81,6 +81,16 @@ FormulaException TFormulaCalc::notFiniteError(double d)
     return FormulaException::overflow();
 }
 
+FormulaException TFormulaCalc::numericError(const NumericResult &r)
+{
+    return r.dividedByZero ? FormulaException::divisionByZero() : notFiniteError(r.value);
+}
+
+void TFormulaCalc::throwNumericError(const NumericResult &r)
+{
+    throw numericError(r);
+}
+
 void TFormulaCalc::throwNotFinite(double d)
 {
     throw notFiniteError(d);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formula/FTableItem.h"
 #include "formula/TCalcItem.h"
 
 #include <QString>
@@ -270,6 +271,15 @@ public:
     static FormulaException zeroDivisorError(double dividend);
     /// What an operator raises for a result \a d that is not finite.
     static FormulaException notFiniteError(double d);
+    /// What a numeric function's failed result \a r raises.
+    static FormulaException numericError(const NumericResult &r);
+    /// The value of a numeric function's result; a failure raises.
+    static double checked(const NumericResult &r)
+    {
+        if (!std::isfinite(r.value))
+            throwNumericError(r);
+        return r.value;
+    }
 
     /// Stores an extended-precision result as a double: NaN raises the invalid-operation
     /// error, an infinity the overflow error.
@@ -315,6 +325,7 @@ private:
     }
     [[noreturn]] static void throwWrongBytecode();
     [[noreturn]] static void throwNotFinite(double d);
+    [[noreturn]] static void throwNumericError(const NumericResult &r);
     [[noreturn]] static void throwZeroDivisor(double dividend);
     [[noreturn]] static void throwInvalidOperation();
     void grow();

@@ -425,7 +425,7 @@ void TTalFormula::Execute(const FormulaCode &code)
         return true;
     };
     // The run TryComputeN asked for, not the functions and formulas it calls, ends on an
-    // error of "+ - * /" instead of raising it.
+    // error of "+ - * /" or a numeric function's failure instead of raising it.
     std::optional<FormulaException> *const quietError = std::exchange(fquieterror, nullptr);
     const auto fail = [&](FormulaException error) {
         if (!quietError)
@@ -548,7 +548,11 @@ void TTalFormula::Execute(const FormulaCode &code)
                 if (!fmodulename.isEmpty())
                     fmodulename.clear();
                 fcalling = userfunc[ins.index].get();
-                stack.replace(ins.count, fcalling->numeric(stack.top(ins.count)));
+                const NumericResult x = fcalling->numeric(stack.top(ins.count));
+                if (std::isfinite(x.value)) [[likely]]
+                    stack.replace(ins.count, x.value);
+                else
+                    fail(TFormulaCalc::numericError(x));
                 continue;
             }
             break;

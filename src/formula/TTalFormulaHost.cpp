@@ -97,7 +97,7 @@ PTableItem TTalFormula::AddNumericFunction(
             double args[kMaxNumericArguments];
             for (int k = 0; k < paramcount; ++k)
                 args[k] = calc.ItemN(paramcount - 1 - k);
-            result = TCalcItem::number(fun(args));
+            result = TCalcItem::number(TFormulaCalc::checked(fun(args)));
         });
     item->numeric = fun;
     return item;

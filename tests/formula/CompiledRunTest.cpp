@@ -83,9 +83,9 @@ TEST(CompiledRun, HeldNumbersMeetTheMachinesValues)
 }
 
 // TryComputeN gives what ComputeN gives, work included, except that an error of "+ - * /"
-// in the formula's own code comes back instead of being raised. Errors of anything else, and
-// of "+ - * /" in a sub-formula it calls, still raise; a run that ended early leaves nothing
-// behind for the next.
+// or a numeric function's failure in the formula's own code comes back instead of being
+// raised. Errors of anything else, and of "+ - * /" in a sub-formula it calls, still raise;
+// a run that ended early leaves nothing behind for the next.
 TEST(CompiledRun, TryComputeNGivesArithmeticErrorsBack)
 {
     struct TryCase
@@ -103,6 +103,9 @@ TEST(CompiledRun, TryComputeNGivesArithmeticErrorsBack)
         { "IF a > 1 THEN a / b ELSE 0 ENDIF + 1", 0, "!Floating point division by zero" },
         { "LENGTH('abc') / b", 0, "!Floating point division by zero" },
         { "ratio(a, 2) / b", 0, "!Floating point division by zero" },
+        { "PowerToTorque(b, b) + 1", 0, "!Invalid floating point operation" },
+        { "PowerAtWheels(a, 1e300, b * 1e300)", 1, "!Floating point overflow" },
+        { "PowerToTorque(a, b)", 0, "!Floating point division by zero" },
         { "a ^ -b", 0, "1" },
         { "b ^ -1", 0, "!!Floating point division by zero" },
         { "ratio(a, b)", 0, "!!Floating point division by zero" },
@@ -112,6 +115,7 @@ TEST(CompiledRun, TryComputeNGivesArithmeticErrorsBack)
     for (const TryCase &c : cases) {
         const auto formulaWith = [&] {
             auto f = std::make_unique<TTalFormula>();
+            registerApplicationFunctions(*f);
             f->CompileProgram("SUB ratio(x, y) x / y");
             f->Compile(QString::fromLatin1(c.formula), 2, names);
             f->Variables()[0] = TCalcItem::number(3);

@@ -76,17 +76,21 @@ TEST(FormulaHost, UserFunctionsAreCalledWithTheirArguments)
         setup);
 }
 
-// Number arguments reach a numeric function directly, any other value as its number.
+// Number arguments reach a numeric function directly, any other value as its number. A
+// result that is not finite fails as an operator's does, a zero divisor as "/" does.
 TEST(FormulaHost, NumericFunctionsTakeTheirArgumentsInOrder)
 {
     const auto setup = [](TTalFormula &f) {
         f.setLocale(QLocale::c());
         f.AddNumericFunction("Digits", 3,
-            [](const double *a) { return a[0] * 100 + a[1] * 10 + a[2]; });
-        f.AddNumericFunction("Inverse", 1, [](const double *a) {
+            [](const double *a) -> NumericResult { return a[0] * 100 + a[1] * 10 + a[2]; });
+        f.AddNumericFunction("Inverse", 1, [](const double *a) -> NumericResult {
             if (a[0] == 0)
                 throw FormulaException::divisionByZero();
             return 1 / a[0];
+        });
+        f.AddNumericFunction("Ratio", 2, [](const double *a) {
+            return a[1] == 0 ? NumericResult::zeroDivisor() : NumericResult(a[0] / a[1]);
         });
     };
     expectAll(
@@ -96,6 +100,11 @@ TEST(FormulaHost, NumericFunctionsTakeTheirArgumentsInOrder)
             {"Digits(1, 2, 'x')", "!'x' is not a valid floating point value"},
             {"Inverse(4) * 2", "0.5"},
             {"Inverse(2 - 2)", "!Floating point division by zero"},
+            {"Digits(1e308, 0, 0)", "!Floating point overflow"},
+            {"Digits('1e308', 0, 0) + 1", "!Floating point overflow"},
+            {"Ratio(1, 4) + Ratio('1', 2)", "0.75"},
+            {"Ratio(1, 0)", "!Floating point division by zero"},
+            {"Ratio('1', 0)", "!Floating point division by zero"},
             {"Digits(1, 2)", "!Not enough parameters"},
         },
         setup);
@@ -105,7 +114,7 @@ TEST(FormulaHost, NumericFunctionsTakeTheirArgumentsInOrder)
     EXPECT_EQ(f.FunctionName(), "INVERSE");
     for (const int count : {0, kMaxNumericArguments + 1}) {
         EXPECT_EQ(raised([&] { f.AddNumericFunction("Odd", count, [](const double *) {
-            return 0.0;
+            return NumericResult(0.0);
         }); }),
             QStringLiteral("'Odd' cannot be a function of %1 numbers").arg(count));
     }

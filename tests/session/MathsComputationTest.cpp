@@ -423,8 +423,9 @@ TEST_F(MathsComputationTest, ColumnsGiveTheCellsAndFailuresOfTheRowByRowComputat
         { { "Mass" },
             { "RPM / Speed", "RPMToRadians(RPM) * Mass - 1", "Speed ^ -1 + (RPM > Speed) + 0",
                 "PowerToTorque(RPM, Speed)", "-(RPM * 1E300) * 1E300", "RPM / 3 <> Speed",
-                "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF", "Oil / 2" },
-            { true, true, true, true, true, true, true, true } },
+                "IF RPM > 100 THEN RPM / Speed ELSE 1 ENDIF", "Oil / 2",
+                "PowerToTorque(RPM * 0, Speed)", "PowerAtWheels(RPM, 1E300, 1E10)" },
+            { true, true, true, true, true, true, true, true, true, true } },
         // Rows take their own way through conditions: a row fails only in the part it runs.
         { { "Mass" },
             { "IF Speed <> 0 THEN RPM / Speed ELSE -1 ENDIF",
