@@ -60,7 +60,7 @@ double binary(Fast fast, double l, double r)
 {
     switch (fast) {
     case Fast::Power:
-        return TFormulaCalc::power(l, r);
+        return TFormulaCalc::powered(l, r).value;
     case Fast::Less:
         return TFormulaCalc::compared(l, r) < 0 ? 1.0 : 0.0;
     case Fast::LessOrEqual:

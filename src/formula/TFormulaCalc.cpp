@@ -81,12 +81,12 @@ FormulaException TFormulaCalc::notFiniteError(double d)
     return FormulaException::overflow();
 }
 
-FormulaException TFormulaCalc::numericError(const NumericResult &r)
+FormulaException TFormulaCalc::numericError(NumericResult r)
 {
     return r.dividedByZero ? FormulaException::divisionByZero() : notFiniteError(r.value);
 }
 
-void TFormulaCalc::throwNumericError(const NumericResult &r)
+void TFormulaCalc::throwNumericError(NumericResult r)
 {
     throw numericError(r);
 }
@@ -322,7 +322,7 @@ void TFormulaCalc::cMod()
     --pos;
 }
 
-double TFormulaCalc::power(double base, double exponent)
+NumericResult TFormulaCalc::powered(double base, double exponent)
 {
     const long double b = base;
     const long double x = exponent;
@@ -341,14 +341,14 @@ double TFormulaCalc::power(double base, double exponent)
         }
         if (negative) {
             if (result == 0)
-                throw FormulaException::divisionByZero();
+                return NumericResult::zeroDivisor();
             result = 1.0L / result;
         }
-        return stored(result);
+        return double(result);
     }
     if (b == 0)
         return 0.0;
-    return stored(std::exp2(x * std::log2(b)));
+    return double(std::exp2(x * std::log2(b)));
 }
 
 void TFormulaCalc::Pow()

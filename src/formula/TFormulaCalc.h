@@ -257,7 +257,9 @@ public:
     {
         return r == 0 ? std::numeric_limits<double>::quiet_NaN() : double((long double)l / r);
     }
-    static double power(double base, double exponent);
+    static double power(double base, double exponent) { return checked(powered(base, exponent)); }
+    /// "^" as power computes it, not yet checked: a failure is in the result.
+    static NumericResult powered(double base, double exponent);
     /// -1, 0 or 1 as l is less than, equal to or greater than r; NaN raises the
     /// invalid-operation error.
     static int compared(double l, double r)
@@ -272,9 +274,9 @@ public:
     /// What an operator raises for a result \a d that is not finite.
     static FormulaException notFiniteError(double d);
     /// What a numeric function's failed result \a r raises.
-    static FormulaException numericError(const NumericResult &r);
+    static FormulaException numericError(NumericResult r);
     /// The value of a numeric function's result; a failure raises.
-    static double checked(const NumericResult &r)
+    static double checked(NumericResult r)
     {
         if (!std::isfinite(r.value))
             throwNumericError(r);
@@ -325,7 +327,7 @@ private:
     }
     [[noreturn]] static void throwWrongBytecode();
     [[noreturn]] static void throwNotFinite(double d);
-    [[noreturn]] static void throwNumericError(const NumericResult &r);
+    [[noreturn]] static void throwNumericError(NumericResult r);
     [[noreturn]] static void throwZeroDivisor(double dividend);
     [[noreturn]] static void throwInvalidOperation();
     void grow();

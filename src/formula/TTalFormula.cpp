@@ -416,16 +416,8 @@ void TTalFormula::Execute(const FormulaCode &code)
         stack.handBack();
         work.handBack();
     };
-    const auto binary = [&](double (*op)(double, double)) {
-        if (!stack.numbers(2))
-            return false;
-        const double r = stack.pop();
-        double &l = stack.top();
-        l = op(l, r);
-        return true;
-    };
     // The run TryComputeN asked for, not the functions and formulas it calls, ends on an
-    // error of "+ - * /" or a numeric function's failure instead of raising it.
+    // error of "+ - * / ^" or a numeric function's failure instead of raising it.
     std::optional<FormulaException> *const quietError = std::exchange(fquieterror, nullptr);
     const auto fail = [&](FormulaException error) {
         if (!quietError)
@@ -433,16 +425,16 @@ void TTalFormula::Execute(const FormulaCode &code)
         *quietError = std::move(error);
         next = end;
     };
-    const auto arithmetic = [&](double (*rounded)(double, double)) {
+    const auto arithmetic = [&](auto computed) {
         if (!stack.numbers(2))
             return false;
         const double r = stack.pop();
         double &l = stack.top();
-        const double x = rounded(l, r);
-        if (std::isfinite(x)) [[likely]]
-            l = x;
+        const NumericResult x = computed(l, r);
+        if (std::isfinite(x.value)) [[likely]]
+            l = x.value;
         else
-            fail(TFormulaCalc::notFiniteError(x));
+            fail(TFormulaCalc::numericError(x));
         return true;
     };
     const auto comparison = [&](auto holds) {
@@ -499,7 +491,7 @@ void TTalFormula::Execute(const FormulaCode &code)
                 continue;
             break;
         case Fast::Power:
-            if (binary(TFormulaCalc::power))
+            if (arithmetic(TFormulaCalc::powered))
                 continue;
             break;
         case Fast::Less:

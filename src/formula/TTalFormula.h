@@ -114,11 +114,11 @@ public:
     /// Runs the current formula with vals as its first num variables and gives the result
     /// as a number (0 when a single-stepped run was stopped). Assignments reach vals.
     double ComputeN(int num, TCalcArray *vals);
-    /// As ComputeN, except that "+", "-", "*" or "/" on two numbers without a finite
-    /// result in the formula's own code (not in the functions and sub-formulas it calls)
-    /// ends the run without raising: the result is then empty and \a error holds what
-    /// ComputeN raises. Other errors raise as in ComputeN. For hosts where many runs fail,
-    /// as each exception costs some microseconds.
+    /// As ComputeN, except that a failure of "+", "-", "*", "/" or "^" on two numbers, or
+    /// of a numeric host function, in the formula's own code (not in the sub-formulas it
+    /// calls) ends the run without raising: the result is then empty and \a error holds
+    /// what ComputeN raises. Other errors raise as in ComputeN. For hosts where many runs
+    /// fail, as each exception costs some microseconds.
     std::optional<double> TryComputeN(
         int num, TCalcArray *vals, std::optional<FormulaException> &error);
     /// The same as ComputeN, giving the result as text (empty when stopped).

@@ -82,7 +82,7 @@ TEST(CompiledRun, HeldNumbersMeetTheMachinesValues)
     });
 }
 
-// TryComputeN gives what ComputeN gives, work included, except that an error of "+ - * /"
+// TryComputeN gives what ComputeN gives, work included, except that an error of "+ - * / ^"
 // or a numeric function's failure in the formula's own code comes back instead of being
 // raised. Errors of anything else, and of "+ - * /" in a sub-formula it calls, still raise;
 // a run that ended early leaves nothing behind for the next.
@@ -107,7 +107,8 @@ TEST(CompiledRun, TryComputeNGivesArithmeticErrorsBack)
         { "PowerAtWheels(a, 1e300, b * 1e300)", 1, "!Floating point overflow" },
         { "PowerToTorque(a, b)", 0, "!Floating point division by zero" },
         { "a ^ -b", 0, "1" },
-        { "b ^ -1", 0, "!!Floating point division by zero" },
+        { "b ^ -1", 0, "!Floating point division by zero" },
+        { "(a - 4 * b) ^ 0.5", 1, "!Invalid floating point operation" },
         { "ratio(a, b)", 0, "!!Floating point division by zero" },
         { "SQRT(b)", -1, "!!Invalid floating point operation" },
     };
