@@ -57,18 +57,6 @@ TFormulaCalc::TFormulaCalc(int n, TTalFormula *parent)
 {
 }
 
-FormulaException TFormulaCalc::zeroDivisorError(double dividend)
-{
-    if (dividend == 0 || std::isnan(dividend))
-        return FormulaException::invalidOperation();
-    return FormulaException::divisionByZero();
-}
-
-void TFormulaCalc::throwZeroDivisor(double dividend)
-{
-    throw zeroDivisorError(dividend);
-}
-
 void TFormulaCalc::throwInvalidOperation()
 {
     throw FormulaException::invalidOperation();

@@ -12,10 +12,8 @@
 namespace zel {
 
 class FormulaException;
-
 class TTalFormula;
 class TextFootprint;
-struct FTableItem;
 
 /// The evaluation stack machine. Item 0 is the top of the stack, item 1 the value below.
 /// The operator operations replace the two topmost values (left = item 1, right = item 0),
@@ -242,12 +240,7 @@ public:
     static double sum(double l, double r) { return checked(roundedSum(l, r)); }
     static double difference(double l, double r) { return checked(roundedDifference(l, r)); }
     static double product(double l, double r) { return checked(roundedProduct(l, r)); }
-    static double quotient(double l, double r)
-    {
-        if (r == 0)
-            throwZeroDivisor(l);
-        return checked(roundedQuotient(l, r));
-    }
+    static double quotient(double l, double r) { return checked(divided(l, r)); }
     // "+", "-", "*" and "/" computed in extended precision and rounded to a double, not yet
     // checked: NaN or an infinity where the operator raises.
     static double roundedSum(double l, double r) { return double((long double)l + r); }
@@ -256,6 +249,15 @@ public:
     static double roundedQuotient(double l, double r)
     {
         return r == 0 ? std::numeric_limits<double>::quiet_NaN() : double((long double)l / r);
+    }
+    /// "/" as quotient computes it, not yet checked: a failure is in the result (a zero
+    /// divisor under 0 or NaN is the invalid operation).
+    static NumericResult divided(double l, double r)
+    {
+        if (r == 0) [[unlikely]]
+            return l == 0 || std::isnan(l) ? std::numeric_limits<double>::quiet_NaN()
+                                           : NumericResult::zeroDivisor();
+        return double((long double)l / r);
     }
     static double power(double base, double exponent) { return checked(powered(base, exponent)); }
     /// "^" as power computes it, not yet checked: a failure is in the result.
@@ -269,8 +271,6 @@ public:
         return l < r ? -1 : (l > r ? 1 : 0);
     }
 
-    /// What "/" raises for a zero divisor under \a dividend.
-    static FormulaException zeroDivisorError(double dividend);
     /// What an operator raises for a result \a d that is not finite.
     static FormulaException notFiniteError(double d);
     /// What a numeric function's failed result \a r raises.
@@ -328,7 +328,6 @@ private:
     [[noreturn]] static void throwWrongBytecode();
     [[noreturn]] static void throwNotFinite(double d);
     [[noreturn]] static void throwNumericError(NumericResult r);
-    [[noreturn]] static void throwZeroDivisor(double dividend);
     [[noreturn]] static void throwInvalidOperation();
     void grow();
     double textValueN(const TCalcItem &v);

@@ -482,12 +482,7 @@ void TTalFormula::Execute(const FormulaCode &code)
                 continue;
             break;
         case Fast::Divide:
-            if (stack.numbers(2) && stack.top() == 0) {
-                stack.pop();
-                fail(TFormulaCalc::zeroDivisorError(stack.top()));
-                continue;
-            }
-            if (arithmetic(TFormulaCalc::roundedQuotient))
+            if (arithmetic(TFormulaCalc::divided))
                 continue;
             break;
         case Fast::Power:
