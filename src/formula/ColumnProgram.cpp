@@ -87,7 +87,7 @@ template <Fast fast> double rounded(double l, double r)
     else if constexpr (fast == Fast::Multiply)
         return TFormulaCalc::roundedProduct(l, r);
     else
-        return TFormulaCalc::roundedQuotient(l, r);
+        return TFormulaCalc::divided(l, r).value;
 }
 
 // Calls f(row) for the rows of a block that \a active sets, or for every row without it.

@@ -62,26 +62,18 @@ void TFormulaCalc::throwInvalidOperation()
     throw FormulaException::invalidOperation();
 }
 
-FormulaException TFormulaCalc::notFiniteError(double d)
-{
-    if (std::isnan(d))
-        return FormulaException::invalidOperation();
-    return FormulaException::overflow();
-}
-
 FormulaException TFormulaCalc::numericError(NumericResult r)
 {
-    return r.dividedByZero ? FormulaException::divisionByZero() : notFiniteError(r.value);
+    if (r.dividedByZero)
+        return FormulaException::divisionByZero();
+    if (std::isnan(r.value))
+        return FormulaException::invalidOperation();
+    return FormulaException::overflow();
 }
 
 void TFormulaCalc::throwNumericError(NumericResult r)
 {
     throw numericError(r);
-}
-
-void TFormulaCalc::throwNotFinite(double d)
-{
-    throw notFiniteError(d);
 }
 
 qint64 TFormulaCalc::truncated(double x)

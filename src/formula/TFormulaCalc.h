@@ -241,15 +241,11 @@ public:
     static double difference(double l, double r) { return checked(roundedDifference(l, r)); }
     static double product(double l, double r) { return checked(roundedProduct(l, r)); }
     static double quotient(double l, double r) { return checked(divided(l, r)); }
-    // "+", "-", "*" and "/" computed in extended precision and rounded to a double, not yet
+    // "+", "-" and "*" computed in extended precision and rounded to a double, not yet
     // checked: NaN or an infinity where the operator raises.
     static double roundedSum(double l, double r) { return double((long double)l + r); }
     static double roundedDifference(double l, double r) { return double((long double)l - r); }
     static double roundedProduct(double l, double r) { return double((long double)l * r); }
-    static double roundedQuotient(double l, double r)
-    {
-        return r == 0 ? std::numeric_limits<double>::quiet_NaN() : double((long double)l / r);
-    }
     /// "/" as quotient computes it, not yet checked: a failure is in the result (a zero
     /// divisor under 0 or NaN is the invalid operation).
     static NumericResult divided(double l, double r)
@@ -271,9 +267,8 @@ public:
         return l < r ? -1 : (l > r ? 1 : 0);
     }
 
-    /// What an operator raises for a result \a d that is not finite.
-    static FormulaException notFiniteError(double d);
-    /// What a numeric function's failed result \a r raises.
+    /// What a failed result \a r raises: a zero divisor the division error, NaN the
+    /// invalid-operation error, an infinity the overflow error.
     static FormulaException numericError(NumericResult r);
     /// The value of a numeric function's result; a failure raises.
     static double checked(NumericResult r)
@@ -287,12 +282,7 @@ public:
     /// error, an infinity the overflow error.
     static double stored(long double r) { return checked(double(r)); }
     /// A result rounded to a double, checked as stored does.
-    static double checked(double d)
-    {
-        if (!std::isfinite(d))
-            throwNotFinite(d);
-        return d;
-    }
+    static double checked(double d) { return checked(NumericResult(d)); }
     /// x truncated toward zero to a signed 64-bit integer; outside that range (or NaN) the
     /// invalid-operation error.
     static qint64 truncated(double x);
@@ -326,7 +316,6 @@ private:
             target.str = QString();
     }
     [[noreturn]] static void throwWrongBytecode();
-    [[noreturn]] static void throwNotFinite(double d);
     [[noreturn]] static void throwNumericError(NumericResult r);
     [[noreturn]] static void throwInvalidOperation();
     void grow();
